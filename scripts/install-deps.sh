@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs everything a fresh machine needs to build and test the project.
+# Idempotent: packages already present are left alone. apt is retried because
+# the package mirror sometimes answers "mirror sync in progress".
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build python3 pkg-config git
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang llvm libclang-rt-14-dev lld clang-format-14
+  mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine64 libwine-dev
+  libcurl4-openssl-dev libmicrohttpd-dev tinyproxy openssl ca-certificates
+)
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+retry() {
+  local n=0
+  until "$@"; do
+    n=$((n + 1))
+    if [ "$n" -ge 8 ]; then
+      echo "giving up after $n attempts: $*" >&2
+      return 1
+    fi
+    echo "attempt $n failed, retrying in $((n * 10)) s: $*" >&2
+    sleep $((n * 10))
+  done
+}
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  retry $SUDO apt-get update
+  retry $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+else
+  echo "all packages present"
+fi
+
+# tinyproxy's package starts a system-wide daemon; tests run their own.
+if command -v systemctl >/dev/null 2>&1; then
+  $SUDO systemctl disable --now tinyproxy >/dev/null 2>&1 || true
+fi

@@ -1,0 +1,181 @@
+#include "serialization/binary_deserializer.h"
+
+#include <cstring>
+
+#include "support/hresults.h"
+
+namespace ql {
+
+bool CBinaryDeserializer::SetHeader(LONG threshold, ULONG version) noexcept {
+    if (m_bHeaderSet) return false;
+    m_lThreshold = threshold;
+    m_dwVersion = version;
+    m_bHeaderSet = true;
+    return true;
+}
+
+void CBinaryDeserializer::Attach(IStream* stream) {
+    Detach();
+    if (stream == nullptr) ATL::AtlThrow(hr::kPointer);
+    stream->AddRef();
+    m_pStream = stream;
+
+    ULONG headerSize = 0;
+    ReadRaw(&headerSize, sizeof headerSize);
+    if (headerSize < wire::kHeaderSize) ATL::AtlThrow(hr::kIncompatibleStreamVersion);
+    ULONG versionAndThreshold[2] = {};
+    ReadRaw(versionAndThreshold, sizeof versionAndThreshold);
+    // Compared as signed numbers, as the peers do.
+    if (static_cast<LONG>(versionAndThreshold[0]) > static_cast<LONG>(wire::kProtocolVersion))
+        ATL::AtlThrow(hr::kIncompatibleStreamVersion);
+    SetHeader(static_cast<LONG>(versionAndThreshold[1]), versionAndThreshold[0]);
+}
+
+void CBinaryDeserializer::Detach() noexcept {
+    if (m_pStream != nullptr) m_pStream->Release();
+    m_pStream = nullptr;
+    m_bHeaderSet = false;
+}
+
+void CBinaryDeserializer::RequireReady() const {
+    if (!m_bHeaderSet || m_pStream == nullptr) ATL::AtlThrow(hr::kNotReady);
+}
+
+void CBinaryDeserializer::ReadTag(ULONG expected) {
+    RequireReady();
+    if (m_lThreshold > static_cast<LONG>(expected)) return;
+    ULONG tag = 0;
+    ReadRaw(&tag, sizeof tag);
+    if (tag != expected) ATL::AtlThrow(hr::kDatatypeMismatch);
+}
+
+void CBinaryDeserializer::ReadRaw(void* buffer, ULONG count) {
+    if (m_pStream == nullptr) ATL::AtlThrow(hr::kNotReady);
+    ULONG read = 0;
+    HRESULT result = m_pStream->Read(buffer, count, &read);
+    if (FAILED(result)) ATL::AtlThrow(result);
+    if (read != count) ATL::AtlThrow(hr::kReadFault);
+}
+
+void CBinaryDeserializer::ReadBstr(BSTR& target) {
+    ReadTag(wire::kTagBstr);
+    SysFreeString(target);
+    target = nullptr;
+    ULONG count = ReadULong();
+    if (count == 0) return;
+    // The count includes a 2-byte terminator, so it is at least 2.
+    if (count < sizeof(OLECHAR) || count > wire::kMaxCount) ATL::AtlThrow(hr::kInvalidArg);
+    ReadTag(wire::kTagByteRun);
+    BSTR text = SysAllocStringByteLen(nullptr, count - sizeof(OLECHAR));
+    if (text == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+    target = text;
+    ReadRaw(text, count);
+}
+
+void CBinaryDeserializer::ReadGuid(GUID& target) {
+    std::memset(&target, 0, sizeof target);
+    ReadTag(wire::kTagGuid);
+    ReadRaw(&target, sizeof target);
+}
+
+void CBinaryDeserializer::ReadSystemTime(SYSTEMTIME& target) {
+    std::memset(&target, 0, sizeof target);
+    ReadTag(wire::kTagSystemTime);
+    ReadRaw(&target, sizeof target);
+}
+
+void CBinaryDeserializer::ReadVariant(VARIANT& target) {
+    ReadTag(wire::kTagVariant);
+    VariantClear(&target);
+    std::memset(&target, 0, sizeof target);
+    target.vt = ReadUShort();
+    target.wReserved1 = ReadUShort();
+    target.wReserved2 = ReadUShort();
+    target.wReserved3 = ReadUShort();
+    switch (target.vt) {
+        case VT_EMPTY:
+        case VT_NULL:
+            break;
+        case VT_I2:
+        case VT_BOOL:
+            target.iVal = ReadShort();
+            break;
+        case VT_I4:
+        case VT_ERROR:
+            target.lVal = ReadLong();
+            break;
+        case VT_DATE:
+            ReadScalar(wire::kTagDouble, target.date);
+            break;
+        case VT_BSTR:
+            ReadBstr(target.bstrVal);
+            break;
+        case VT_I1:
+            ReadScalar(wire::kTagChar, target.cVal);
+            break;
+        case VT_UI1:
+            ReadScalar(wire::kTagUChar, target.bVal);
+            break;
+        case VT_UI2:
+            target.uiVal = ReadUShort();
+            break;
+        case VT_UI4:
+            target.ulVal = ReadULong();
+            break;
+        case VT_I8:
+            ReadScalar(wire::kTagInt64, target.llVal);
+            break;
+        case VT_UI8:
+            ReadScalar(wire::kTagUInt64, target.ullVal);
+            break;
+        case VT_INT:
+            ReadScalar(wire::kTagInt, target.intVal);
+            break;
+        case VT_UINT:
+            ReadScalar(wire::kTagUInt, target.uintVal);
+            break;
+        default:
+            ATL::AtlThrow(hr::kUnsupportedType);
+    }
+}
+
+bool CBinaryDeserializer::ReadPresentFlag() {
+    ReadTag(wire::kTagUniquePointer);
+    return ReadULong() != 0;
+}
+
+void CBinaryDeserializer::ReadArrayHead(ULONG& capacity, ULONG& length) {
+    ReadTag(wire::kTagSizedArray);
+    capacity = ReadULong();
+    length = ReadULong();
+    if (capacity > wire::kMaxCount || length > wire::kMaxCount) ATL::AtlThrow(hr::kInvalidArg);
+    if (length > capacity) length = capacity;
+}
+
+void CBinaryDeserializer::ReadScalarBlock(void* elements, ULONG count, ULONG elementSize) {
+    if (count == 0) return;
+    unsigned long long bytes = static_cast<unsigned long long>(count) * elementSize;
+    if (bytes > wire::kMaxBufferBytes) ATL::AtlThrow(hr::kInvalidArg);
+    ReadTag(wire::kTagByteRun);
+    ReadRaw(elements, static_cast<ULONG>(bytes));
+}
+
+void CBinaryDeserializer::ReadByteBlock(ULONG size, BYTE*& data) {
+    data = nullptr;
+    if (size == 0) return;
+    if (size > 0xFFFFFFFFu - 4) ATL::AtlThrow(hr::kInvalidArg);
+    ReadTag(wire::kTagByteRun);
+    auto* block = static_cast<BYTE*>(m_pMemMgr->Allocate(std::size_t{size} + 4));
+    if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+    data = block;
+    ReadRaw(block, size + 4);
+}
+
+void* CBinaryDeserializer::AllocateZeroed(std::size_t bytes) {
+    void* block = m_pMemMgr->Allocate(bytes);
+    if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+    std::memset(block, 0, bytes);
+    return block;
+}
+
+}  // namespace ql

@@ -1,0 +1,96 @@
+// Reads values from a reply body in the order the writer wrote them. The
+// reader distrusts its input: every received count and length is checked
+// against the limits of wire_tags.h before anything is allocated or copied.
+// Everything it allocates for the caller comes from its memory manager
+// (strings from SysAllocString*). Every failure is thrown as
+// ATL::CAtlException.
+#pragma once
+
+#include "serialization/wire_tags.h"
+#include "support/atl_types.h"
+#include "support/com_types.h"
+
+namespace ql {
+
+class CBinaryDeserializer {
+public:
+    explicit CBinaryDeserializer(ATL::IAtlMemMgr* memMgr) noexcept : m_pMemMgr(memMgr) {}
+    CBinaryDeserializer(const CBinaryDeserializer&) = delete;
+    CBinaryDeserializer& operator=(const CBinaryDeserializer&) = delete;
+    ~CBinaryDeserializer() { Detach(); }
+
+    bool SetHeader(LONG threshold, ULONG version) noexcept;
+    // Takes a reference on the stream, then reads and checks its 12-byte
+    // header; version and threshold govern the rest of this reply.
+    void Attach(IStream* stream);
+    // Releases the stream and forgets the header.
+    void Detach() noexcept;
+
+    ATL::IAtlMemMgr* MemMgr() const noexcept { return m_pMemMgr; }
+    LONG Threshold() const noexcept { return m_lThreshold; }
+    ULONG Version() const noexcept { return m_dwVersion; }
+    bool IsAttached() const noexcept { return m_pStream != nullptr; }
+
+    void ReadTag(ULONG expected);
+    void ReadRaw(void* buffer, ULONG count);
+
+    template <class T>
+    void ReadScalar(ULONG tag, T& target) {
+        ReadTag(tag);
+        ReadRaw(&target, sizeof target);
+    }
+    ULONG ReadULong() {
+        ULONG value = 0;
+        ReadScalar(wire::kTagULong, value);
+        return value;
+    }
+    LONG ReadLong() {
+        LONG value = 0;
+        ReadScalar(wire::kTagLong, value);
+        return value;
+    }
+    USHORT ReadUShort() {
+        USHORT value = 0;
+        ReadScalar(wire::kTagUShort, value);
+        return value;
+    }
+    SHORT ReadShort() {
+        SHORT value = 0;
+        ReadScalar(wire::kTagShort, value);
+        return value;
+    }
+
+    // Frees the string the target holds, then reads; count 0 leaves null.
+    void ReadBstr(BSTR& target);
+    void ReadGuid(GUID& target);
+    void ReadSystemTime(SYSTEMTIME& target);
+    // Clears the target, then reads; an unsupported type leaves only the
+    // four leading words in it.
+    void ReadVariant(VARIANT& target);
+
+    // Unique pointer head: tag 0 and the present flag.
+    bool ReadPresentFlag();
+    // Sized array head: tag 1, capacity and length; a length above the
+    // capacity is cut to it. Counts of 2^31 or more are refused.
+    void ReadArrayHead(ULONG& capacity, ULONG& length);
+    // Scalar elements as one run into elements (count * elementSize bytes).
+    void ReadScalarBlock(void* elements, ULONG count, ULONG elementSize);
+    // A record's byte block of the given size: allocates size + 4 bytes
+    // from the memory manager, stores them in data and reads the run.
+    // Nothing is read when size is 0 (data is then null).
+    void ReadByteBlock(ULONG size, BYTE*& data);
+
+    // Allocates zeroed memory from the memory manager; throws E_OUTOFMEMORY.
+    void* AllocateZeroed(std::size_t bytes);
+
+private:
+    void RequireReady() const;
+
+    bool m_bHeaderSet = false;
+    ULONG m_dwVersion = wire::kProtocolVersion;
+    LONG m_lThreshold = wire::kRequestTagThreshold;
+    IStream* m_pStream = nullptr;
+    ATL::IAtlMemMgr* m_pMemMgr;
+};
+
+}  // namespace ql

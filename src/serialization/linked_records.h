@@ -1,0 +1,53 @@
+// Lists of records linked by a next pointer: each node is written as its
+// record, followed by tag 0 and the next-present flag. The reader allocates
+// further nodes (zeroed) from its memory manager. The node codec N gives:
+//
+//   using type = ...;
+//   static type*& Next(type&);
+//   static void WriteNode(CBinarySerializer&, const type&);   record and fields
+//   static void ReadNode(CBinaryDeserializer&, type&);        clears, then reads
+//   static void ReleaseNode(type&, ATL::IAtlMemMgr*) noexcept; what one node owns
+#pragma once
+
+#include "serialization/wire_types.h"
+
+namespace ql::wire {
+
+template <class N>
+struct LinkedList {
+    using type = typename N::type;
+    static constexpr bool kBlockElement = false;
+
+    static void Write(CBinarySerializer& out, const type& head) {
+        for (const type* node = &head; node != nullptr; node = N::Next(const_cast<type&>(*node))) {
+            N::WriteNode(out, *node);
+            out.WritePresentFlag(N::Next(const_cast<type&>(*node)) != nullptr);
+        }
+    }
+
+    static void Read(CBinaryDeserializer& in, type& head) {
+        type* node = &head;
+        for (;;) {
+            N::ReadNode(in, *node);
+            N::Next(*node) = nullptr;
+            if (!in.ReadPresentFlag()) return;
+            type* next = static_cast<type*>(in.AllocateZeroed(sizeof(type)));
+            N::Next(*node) = next;
+            node = next;
+        }
+    }
+
+    static void Release(type& head, ATL::IAtlMemMgr* memMgr) noexcept {
+        N::ReleaseNode(head, memMgr);
+        type* node = N::Next(head);
+        N::Next(head) = nullptr;
+        while (node != nullptr) {
+            type* next = N::Next(*node);
+            N::ReleaseNode(*node, memMgr);
+            memMgr->Free(node);
+            node = next;
+        }
+    }
+};
+
+}  // namespace ql::wire

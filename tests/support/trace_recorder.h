@@ -1,0 +1,41 @@
+// Records what the system traces while it lives, with every component
+// raised to the most detailed level.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "support/trace_sink.h"
+#include "support/wide_string.h"
+
+namespace ql::test {
+
+class TraceRecorder final : public ITraceSink {
+public:
+    struct Message {
+        std::string component;
+        int level;
+        std::string text;  // UTF-8
+    };
+
+    TraceRecorder();
+    ~TraceRecorder();
+    TraceRecorder(const TraceRecorder&) = delete;
+    TraceRecorder& operator=(const TraceRecorder&) = delete;
+
+    void OnTraceMessage(LPCWSTR componentName, int level, LPCWSTR text) override;
+
+    std::vector<Message> Messages() const;
+    // Texts only, in order.
+    std::vector<std::string> Texts() const;
+    bool Contains(const std::string& fragment) const;
+    void Clear();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Message> m_messages;
+    ITraceSink* m_previous;
+};
+
+}  // namespace ql::test

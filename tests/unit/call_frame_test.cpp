@@ -1,0 +1,338 @@
+// The per-call frame: both paths, the exception mapping, the lock, and the
+// reading of out-arguments and event chains, driven through a scripted
+// transport.
+#include "proxies/call_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include "reply_builder.h"
+#include "repository_fixture.h"
+#include "trace_recorder.h"
+
+namespace ql::test {
+namespace {
+
+const RemoteFamily kFileSystem{
+    OLESTR("DSFileSystem"),
+    {0xCB469298, 0x8BCB, 0x11D2, {0xAA, 0x9C, 0x00, 0xC0, 0x4F, 0xA3, 0x71, 0x11}},
+    {0x42A08E36, 0xB219, 0x4B0B, {0x8E, 0x03, 0x73, 0x7B, 0x36, 0xD4, 0x5F, 0x66}}};
+
+// A remote interface for the DCOM path: one method with an [in] long, an
+// [out] long and the event chain.
+struct ITestRemote : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Echo(LONG key, LONG* result, _RNSM_EVENT* event) = 0;
+};
+
+class FakeRemote final : public ITestRemote {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    HRESULT STDMETHODCALLTYPE Echo(LONG key, LONG* result, _RNSM_EVENT* event) override {
+        ++calls;
+        lastKey = key;
+        lastResultPointer = result;
+        lastEvent = event;
+        if (result != nullptr) *result = key * 2;
+        return 0x00000007;
+    }
+    ULONG refs = 0;
+    int calls = 0;
+    LONG lastKey = 0;
+    LONG* lastResultPointer = nullptr;
+    _RNSM_EVENT* lastEvent = nullptr;
+};
+
+// Throws the given exception when the frame reads it, after the send.
+struct ThrowOnRead {
+    HRESULT atlResult;
+    bool unknown;
+    void Prepare(ATL::IAtlMemMgr*) {}
+    void Write(CBinarySerializer&) {}
+    void Read(CBinaryDeserializer&) {
+        if (unknown) throw std::runtime_error("not an HRESULT");
+        ATL::AtlThrow(atlResult);
+    }
+    void Finish() noexcept {}
+};
+
+// Watches, during the write, whether another thread can take the lock.
+struct ProbeLock {
+    CCriticalSection* lock;
+    bool* heldByCall;
+    void Prepare(ATL::IAtlMemMgr*) {}
+    void Write(CBinarySerializer&) {
+        std::atomic<bool> taken{false};
+        std::thread other([&] {
+            taken = lock->TryEnter();
+            if (taken) lock->Leave();
+        });
+        other.join();
+        *heldByCall = !taken;
+    }
+    void Read(CBinaryDeserializer&) {}
+    void Finish() noexcept {}
+};
+
+class CallFrameTest : public RepositoryTest {
+protected:
+    HRESULT Echo(LONG key, LONG* result, _RNSM_EVENT* event) {
+        return RunRemoteCall(
+            m_repository->Target(), kFileSystem, OLESTR("Echo"),
+            [&](IUnknown* remote) {
+                return reinterpret_cast<ITestRemote*>(remote)->Echo(key, result, event);
+            },
+            call::In<wire::Long>(key), call::Out<wire::Long>(result), call::Event(event));
+    }
+
+    static Bytes EchoRequest(LONG key, const Bytes& eventBytes) {
+        Bytes body = CallHeader(kFileSystem.clsid, kFileSystem.iid, u"Echo");
+        AppendLe32(body, static_cast<std::uint32_t>(key));
+        AppendBytes(body, eventBytes);
+        return body;
+    }
+
+    // One event node without strings, then the chain's end.
+    static Bytes EventNode(ULONG ourCode, bool more) {
+        Bytes node;
+        AppendLe32(node, ourCode);
+        AppendLe32(node, 0);  // system code
+        AppendLe32(node, 0);  // log destination
+        AppendLe32(node, 0);  // file name: null
+        AppendLe32(node, 0);  // line number
+        AppendLe32(node, 0);  // message status
+        AppendLe16(node, 0);  // no strings
+        AppendLe32(node, more ? 1 : 0);
+        return node;
+    }
+
+    static Bytes Present(bool present) {
+        Bytes flag;
+        AppendLe32(flag, present ? 1 : 0);
+        return flag;
+    }
+
+    TraceRecorder m_traces;
+};
+
+TEST_F(CallFrameTest, PingBodyIsTheDocumentedSixtyTwoBytes) {
+    const Bytes ping =
+        Hex("0C 00 00 00 01 00 06 00 FF 00 00 00"
+            "00 00 00 00"
+            "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+            "F4 4F 7F 75 D0 1F 4A 4B 8C EE 42 FF 31 CD 6A 6D"
+            "0A 00 00 00 50 00 69 00 6E 00 67 00 00 00");
+    ASSERT_EQ(62u, ping.size());
+    Bytes reply = ReplyHead(S_OK);
+    AppendLe32(reply, 0x00C0FFEE);
+    m_transport->ExpectCall(ping, reply);
+
+    ULONG status = 0;
+    EXPECT_EQ(S_OK, m_repository->Ping(&status));
+    EXPECT_EQ(0x00C0FFEEu, status);
+    EXPECT_TRUE(m_traces.Contains("IHttpPersist_Ping"));
+    EXPECT_TRUE(
+        m_traces.Contains("CSoapRepository: Ping result: hr=0x00000000, status=0x00C0FFEE."));
+}
+
+TEST_F(CallFrameTest, HttpPathSendsTheFamilyPairAndReadsOutArgumentsOfAFailedMethod) {
+    Bytes reply = ReplyHead(E_FAIL);
+    AppendLe32(reply, 42);
+    AppendBytes(reply, Present(true));
+    AppendBytes(reply, EventNode(0x1234, false));
+    m_transport->ExpectCall(EchoRequest(5, Present(false)), reply);
+
+    LONG result = -1;
+    _RNSM_EVENT event{};
+    // The caller passes no chain: the flag says absent; the reply's chain is
+    // read into a temporary and dropped.
+    EXPECT_EQ(E_FAIL, Echo(5, &result, nullptr));
+    EXPECT_EQ(42, result);
+
+    // The same with a chain: the failed method's chain reaches the caller.
+    m_transport->ExpectCall(EchoRequest(6,
+                                        [] {
+                                            Bytes chain = Present(true);
+                                            AppendBytes(chain, EventNode(0, false));
+                                            return chain;
+                                        }()),
+                            reply);
+    EXPECT_EQ(E_FAIL, Echo(6, &result, &event));
+    EXPECT_EQ(0x1234u, event.DwordOurCode);
+    EXPECT_TRUE(m_traces.Contains("DSFileSystem_Echo"));
+}
+
+TEST_F(CallFrameTest, NullOutPointerStillConsumesItsValue) {
+    ReplyBuilder reply;
+    reply.Out().WriteLong(S_OK);
+    reply.Out().WriteLong(99);  // the [out] long nobody asked for
+    reply.Out().WritePresentFlag(true);
+    _RNSM_EVENT sent{};
+    sent.DwordOurCode = 77;
+    sent.NumParamStrings = 1;
+    sent.aParamStrings[0] = SysAllocString(OLESTR("text"));
+    wire::Event::Write(reply.Out(), sent);
+    SysFreeString(sent.aParamStrings[0]);
+    m_transport->ExpectAnyCall(reply.Body());
+
+    _RNSM_EVENT event{};
+    EXPECT_EQ(S_OK, Echo(1, nullptr, &event));
+    EXPECT_EQ(77u, event.DwordOurCode);
+    ASSERT_EQ(1, event.NumParamStrings);
+    EXPECT_EQ(WString(OLESTR("text")), WString(event.aParamStrings[0]));
+    wire::Event::Release(event, SharedMemMgr());
+}
+
+TEST_F(CallFrameTest, ThreeNodeChainAnsweredByOneNodeKeepsTheHeadAndFreesTheOthers) {
+    auto* second = static_cast<_RNSM_EVENT*>(CoTaskMemAlloc(sizeof(_RNSM_EVENT)));
+    auto* third = static_cast<_RNSM_EVENT*>(CoTaskMemAlloc(sizeof(_RNSM_EVENT)));
+    std::memset(second, 0, sizeof *second);
+    std::memset(third, 0, sizeof *third);
+    _RNSM_EVENT head{};
+    head.pNext = second;
+    second->pNext = third;
+    head.BstringFileName = SysAllocString(OLESTR("head.cpp"));
+    second->NumParamStrings = 1;
+    second->aParamStrings[0] = SysAllocString(OLESTR("second"));
+
+    Bytes sentChain = Present(true);
+    Bytes headNode;
+    AppendLe32(headNode, 0);
+    AppendLe32(headNode, 0);
+    AppendLe32(headNode, 0);
+    AppendWireText(headNode, u"head.cpp");
+    AppendLe32(headNode, 0);
+    AppendLe32(headNode, 0);
+    AppendLe16(headNode, 0);
+    AppendLe32(headNode, 1);
+    AppendBytes(sentChain, headNode);
+    Bytes secondNode;
+    for (int i = 0; i < 4; ++i) AppendLe32(secondNode, 0);  // codes, destination, null name
+    AppendLe32(secondNode, 0);
+    AppendLe32(secondNode, 0);
+    AppendLe16(secondNode, 1);
+    AppendWireText(secondNode, u"second");
+    AppendLe32(secondNode, 1);
+    AppendBytes(sentChain, secondNode);
+    AppendBytes(sentChain, EventNode(0, false));
+
+    Bytes reply = ReplyHead(S_OK);
+    AppendLe32(reply, 3);
+    AppendBytes(reply, Present(true));
+    AppendBytes(reply, EventNode(0xBEEF, false));
+    m_transport->ExpectCall(EchoRequest(9, sentChain), reply);
+
+    LONG result = 0;
+    EXPECT_EQ(S_OK, Echo(9, &result, &head));
+    EXPECT_EQ(3, result);
+    EXPECT_EQ(0xBEEFu, head.DwordOurCode);
+    EXPECT_EQ(nullptr, head.pNext);  // the two nodes behind it were freed
+    EXPECT_EQ(nullptr, head.BstringFileName);
+    wire::Event::Release(head, SharedMemMgr());
+}
+
+TEST_F(CallFrameTest, ExceptionsMapToTheirResults) {
+    // A non-negative exception after the send: the send's result stands.
+    m_transport->ExpectAnyCall(ReplyHead(0x00000005));
+    HRESULT result = RunRemoteCall(
+        m_repository->Target(), kFileSystem, OLESTR("Probe"),
+        [](IUnknown*) { return E_UNEXPECTED; }, ThrowOnRead{S_FALSE, false});
+    EXPECT_EQ(0x00000005, result);
+
+    // A non-negative exception from the send itself: S_OK.
+    m_transport->ExpectAnyCallThrowing(S_FALSE);
+    EXPECT_EQ(S_OK, RunRemoteCall(m_repository->Target(), kFileSystem, OLESTR("Probe"),
+                                  [](IUnknown*) { return E_UNEXPECTED; }));
+
+    // A negative exception: its own value, traced with its text.
+    m_transport->ExpectAnyCallThrowing(static_cast<HRESULT>(0x800706BA));
+    EXPECT_EQ(static_cast<HRESULT>(0x800706BA),
+              RunRemoteCall(m_repository->Target(), kFileSystem, OLESTR("Probe"),
+                            [](IUnknown*) { return E_UNEXPECTED; }));
+    EXPECT_TRUE(
+        m_traces.Contains("ICurDSFileSystem::Probe() - Caught CAtlException. hr=800706BA ("));
+
+    // Anything else: E_FAIL.
+    m_transport->ExpectAnyCall(ReplyHead(S_OK));
+    EXPECT_EQ(E_FAIL, RunRemoteCall(
+                          m_repository->Target(), kFileSystem, OLESTR("Probe"),
+                          [](IUnknown*) { return E_UNEXPECTED; }, ThrowOnRead{S_OK, true}));
+    EXPECT_TRUE(m_traces.Contains("ICurDSFileSystem::Probe() - Caught unknown exception"));
+
+    // A reply shorter than its out-arguments.
+    m_transport->ExpectAnyCall(ReplyHead(S_OK));
+    LONG value = 0;
+    EXPECT_EQ(static_cast<HRESULT>(0x8007001E), Echo(1, &value, nullptr));
+}
+
+TEST_F(CallFrameTest, TheLockIsHeldDuringTheCallAndReleasedOnEveryPath) {
+    CCriticalSection& lock = m_repository->Target().callLock;
+    auto lockIsFree = [&] {
+        std::atomic<bool> taken{false};
+        std::thread other([&] {
+            taken = lock.TryEnter();
+            if (taken) lock.Leave();
+        });
+        other.join();
+        return taken.load();
+    };
+
+    bool held = false;
+    m_transport->ExpectAnyCall(ReplyHead(S_OK));
+    EXPECT_EQ(S_OK, RunRemoteCall(
+                        m_repository->Target(), kFileSystem, OLESTR("Probe"),
+                        [](IUnknown*) { return E_UNEXPECTED; }, ProbeLock{&lock, &held}));
+    EXPECT_TRUE(held);
+    EXPECT_TRUE(lockIsFree());
+
+    m_transport->ExpectAnyCallThrowing(E_ACCESSDENIED);
+    EXPECT_EQ(E_ACCESSDENIED, Echo(1, nullptr, nullptr));
+    EXPECT_TRUE(lockIsFree());
+
+    m_transport->ExpectAnyCall(ReplyHead(S_OK));
+    EXPECT_EQ(E_FAIL, RunRemoteCall(
+                          m_repository->Target(), kFileSystem, OLESTR("Probe"),
+                          [](IUnknown*) { return E_UNEXPECTED; }, ThrowOnRead{S_OK, true}));
+    EXPECT_TRUE(lockIsFree());
+}
+
+TEST_F(CallFrameTest, DcomPathPassesTheArgumentsUnchangedAndSendsNothing) {
+    EXPECT_EQ(S_OK, m_repository->Initialize(1, nullptr, 0, 0, nullptr, 0, nullptr, nullptr));
+    LONG result = 0;
+    // No remote pointer yet: a clear error, no crash, nothing sent.
+    EXPECT_EQ(static_cast<HRESULT>(0x800401FD), Echo(4, &result, nullptr));
+
+    FakeRemote remote;
+    m_repository->SetRemoteInterfaceForTesting(&remote);
+    _RNSM_EVENT event{};
+    EXPECT_EQ(0x00000007, Echo(21, &result, &event));
+    EXPECT_EQ(1, remote.calls);
+    EXPECT_EQ(21, remote.lastKey);
+    EXPECT_EQ(&result, remote.lastResultPointer);
+    EXPECT_EQ(&event, remote.lastEvent);
+    EXPECT_EQ(42, result);
+    EXPECT_EQ(0u, m_transport->SendCount());
+    EXPECT_TRUE(m_traces.Contains("DSFileSystem_Echo"));
+
+    // Liveness always travels over HTTP, whatever the transport type.
+    Bytes reply = ReplyHead(S_OK);
+    AppendLe32(reply, 1);
+    m_transport->ExpectAnyCall(reply);
+    ULONG status = 0;
+    EXPECT_EQ(S_OK, m_repository->Ping(&status));
+    EXPECT_EQ(1u, m_transport->SendCount());
+
+    DestroyRepository();
+    EXPECT_EQ(0u, remote.refs);  // the object released its one reference
+}
+
+}  // namespace
+}  // namespace ql::test

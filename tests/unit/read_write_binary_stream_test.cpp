@@ -1,0 +1,199 @@
+#include "serialization/read_write_binary_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "support/hresults.h"
+
+namespace ql {
+namespace {
+
+constexpr ULONG kUnit = CReadWriteBinaryStream::kGrowthUnit;
+
+BYTE PatternByte(std::size_t i) { return static_cast<BYTE>(i * 31 + 7); }
+
+TEST(ReadWriteBinaryStream, EmptyWriteAllocatesNothing) {
+    CReadWriteBinaryStream stream;
+    DWORD written = 123;
+    EXPECT_EQ(stream.WriteStream("abc", 0, &written), S_OK);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(stream.GetBuffer(), nullptr);
+    EXPECT_EQ(stream.GetCapacity(), 0u);
+    EXPECT_EQ(stream.GetLength(), 0u);
+    EXPECT_EQ(stream.WriteStream(nullptr, 4, &written), hr::kInvalidArg);
+    EXPECT_EQ(stream.GetBuffer(), nullptr);
+}
+
+TEST(ReadWriteBinaryStream, CapacityGrowsInWholeUnits) {
+    CReadWriteBinaryStream stream;
+    DWORD written = 0;
+    ASSERT_EQ(stream.WriteStream("\x01", 1, &written), S_OK);
+    EXPECT_EQ(written, 1u);
+    EXPECT_EQ(stream.GetCapacity(), 65536u);
+    const BYTE* first = stream.GetBuffer();
+
+    // Filling the first unit exactly needs no second allocation.
+    std::vector<char> fill(kUnit - 1, '\x02');
+    ASSERT_EQ(stream.WriteStream(fill.data(), static_cast<int>(fill.size()), &written), S_OK);
+    EXPECT_EQ(written, kUnit - 1);
+    EXPECT_EQ(stream.GetLength(), 65536u);
+    EXPECT_EQ(stream.GetCapacity(), 65536u);
+    EXPECT_EQ(stream.GetBuffer(), first);
+
+    ASSERT_EQ(stream.WriteStream("\x03", 1, &written), S_OK);
+    EXPECT_EQ(stream.GetLength(), 65537u);
+    EXPECT_EQ(stream.GetCapacity(), 131072u);
+    const BYTE* data = stream.GetBuffer();
+    EXPECT_EQ(data[0], 0x01);
+    EXPECT_EQ(data[1], 0x02);
+    EXPECT_EQ(data[65535], 0x02);
+    EXPECT_EQ(data[65536], 0x03);
+}
+
+TEST(ReadWriteBinaryStream, LargeBodiesStayIntactAcrossGrowth) {
+    CReadWriteBinaryStream stream;
+    std::vector<char> source(1000003);
+    for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(PatternByte(i));
+    // Odd-sized chunks cross the unit boundaries at varying offsets.
+    std::size_t offset = 0;
+    while (offset < source.size()) {
+        std::size_t chunk = std::min<std::size_t>(7919 + offset % 3, source.size() - offset);
+        DWORD written = 0;
+        ASSERT_EQ(stream.WriteStream(source.data() + offset, static_cast<int>(chunk), &written),
+                  S_OK);
+        ASSERT_EQ(written, chunk);
+        offset += chunk;
+        ASSERT_EQ(stream.GetCapacity() % kUnit, 0u);
+        ASSERT_GE(stream.GetCapacity(), stream.GetLength());
+    }
+    ASSERT_EQ(stream.GetLength(), source.size());
+    EXPECT_EQ(std::memcmp(stream.GetBuffer(), source.data(), source.size()), 0);
+
+    // One large write into an empty stream.
+    CReadWriteBinaryStream single;
+    DWORD written = 0;
+    ASSERT_EQ(single.WriteStream(source.data(), 300000, &written), S_OK);
+    EXPECT_EQ(written, 300000u);
+    EXPECT_EQ(single.GetCapacity() % kUnit, 0u);
+    EXPECT_GE(single.GetCapacity(), 300000u);
+    EXPECT_EQ(std::memcmp(single.GetBuffer(), source.data(), 300000), 0);
+}
+
+TEST(ReadWriteBinaryStream, NegativeCountWritesNarrowStringWithoutTerminator) {
+    CReadWriteBinaryStream stream;
+    DWORD written = 0;
+    ASSERT_EQ(stream.WriteStream("abc", -1, &written), S_OK);
+    EXPECT_EQ(written, 3u);
+    ASSERT_EQ(stream.WriteStream("de", -1, nullptr), S_OK);
+    ASSERT_EQ(stream.GetLength(), 5u);
+    EXPECT_EQ(std::memcmp(stream.GetBuffer(), "abcde", 5), 0);
+    EXPECT_EQ(stream.FlushStream(), S_OK);
+}
+
+TEST(ReadWriteBinaryStream, ReadsBackWhatWasWritten) {
+    CReadWriteBinaryStream stream;
+    ASSERT_EQ(stream.WriteStream("0123456789", 10, nullptr), S_OK);
+
+    ULONG read = 99;
+    EXPECT_EQ(stream.Read(nullptr, 4, &read), hr::kInvalidArg);
+
+    char buffer[16] = {};
+    ASSERT_EQ(stream.Read(buffer, 4, &read), S_OK);
+    EXPECT_EQ(read, 4u);
+    EXPECT_EQ(std::memcmp(buffer, "0123", 4), 0);
+    // A short read succeeds and reports only through the count.
+    ASSERT_EQ(stream.Read(buffer, sizeof buffer, &read), S_OK);
+    EXPECT_EQ(read, 6u);
+    EXPECT_EQ(std::memcmp(buffer, "456789", 6), 0);
+    read = 99;
+    EXPECT_EQ(stream.Read(buffer, sizeof buffer, &read), S_OK);
+    EXPECT_EQ(read, 0u);
+    EXPECT_EQ(stream.Read(buffer, sizeof buffer, nullptr), S_OK);
+
+    // Appending after the end makes the new bytes readable.
+    ASSERT_EQ(stream.WriteStream("xy", 2, nullptr), S_OK);
+    ASSERT_EQ(stream.Read(buffer, 1, nullptr), S_OK);
+    EXPECT_EQ(buffer[0], 'x');
+}
+
+TEST(ReadWriteBinaryStream, OtherStreamOperationsAreNotImplemented) {
+    CReadWriteBinaryStream stream;
+    ASSERT_EQ(stream.WriteStream("abc", 3, nullptr), S_OK);
+    IStream* asStream = &stream;
+    LARGE_INTEGER move{};
+    ULARGE_INTEGER size{};
+    ULARGE_INTEGER position{};
+    STATSTG stat{};
+    IStream* clone = nullptr;
+    ULONG written = 0;
+    EXPECT_EQ(asStream->Write("d", 1, &written), E_NOTIMPL);
+    EXPECT_EQ(asStream->Seek(move, 0, &position), E_NOTIMPL);
+    EXPECT_EQ(asStream->SetSize(size), E_NOTIMPL);
+    EXPECT_EQ(asStream->CopyTo(nullptr, size, &position, &position), E_NOTIMPL);
+    EXPECT_EQ(asStream->Commit(0), E_NOTIMPL);
+    EXPECT_EQ(asStream->Revert(), E_NOTIMPL);
+    EXPECT_EQ(asStream->LockRegion(size, size, 0), E_NOTIMPL);
+    EXPECT_EQ(asStream->UnlockRegion(size, size, 0), E_NOTIMPL);
+    EXPECT_EQ(asStream->Stat(&stat, 0), E_NOTIMPL);
+    EXPECT_EQ(asStream->Clone(&clone), E_NOTIMPL);
+    EXPECT_EQ(static_cast<ULONG>(E_NOTIMPL), 0x80004001u);
+    // None of them touched the data.
+    EXPECT_EQ(stream.GetLength(), 3u);
+}
+
+TEST(ReadWriteBinaryStream, QueryInterface) {
+    CReadWriteBinaryStream stream;
+    EXPECT_EQ(stream.QueryInterface(IID_IStream, nullptr), E_POINTER);
+    EXPECT_EQ(static_cast<ULONG>(E_POINTER), 0x80004003u);
+
+    for (const IID* iid : {&IID_IUnknown, &IID_IStream, &IID_ISequentialStream}) {
+        void* answer = nullptr;
+        ASSERT_EQ(stream.QueryInterface(*iid, &answer), S_OK);
+        EXPECT_EQ(answer, static_cast<void*>(static_cast<IStream*>(&stream)));
+        // The answer carries a reference of its own.
+        EXPECT_EQ(stream.Release(), 1u);
+    }
+
+    const IID other = {
+        0x7DAEE74C, 0xCC99, 0x4443, {0xAE, 0xE2, 0xBE, 0xE1, 0xCF, 0xAB, 0x10, 0x3D}};
+    void* answer = &stream;
+    EXPECT_EQ(stream.QueryInterface(other, &answer), E_NOINTERFACE);
+    EXPECT_EQ(answer, nullptr);
+    EXPECT_EQ(stream.AddRef(), 2u);
+    EXPECT_EQ(stream.Release(), 1u);
+}
+
+TEST(ReadWriteBinaryStream, ResetBufferStartsOver) {
+    CReadWriteBinaryStream stream;
+    ASSERT_EQ(stream.WriteStream("abcd", 4, nullptr), S_OK);
+    char buffer[4] = {};
+    ASSERT_EQ(stream.Read(buffer, 2, nullptr), S_OK);
+
+    stream.ResetBuffer();
+    EXPECT_EQ(stream.GetBuffer(), nullptr);
+    EXPECT_EQ(stream.GetLength(), 0u);
+    EXPECT_EQ(stream.GetCapacity(), 0u);
+
+    // The read position went back to the start as well.
+    ASSERT_EQ(stream.WriteStream("xy", 2, nullptr), S_OK);
+    EXPECT_EQ(stream.GetCapacity(), 65536u);
+    ULONG read = 0;
+    ASSERT_EQ(stream.Read(buffer, sizeof buffer, &read), S_OK);
+    EXPECT_EQ(read, 2u);
+    EXPECT_EQ(std::memcmp(buffer, "xy", 2), 0);
+}
+
+TEST(ReadWriteBinaryStream, LastReleaseDeletesHeapInstance) {
+    auto* stream = new CReadWriteBinaryStream();
+    ASSERT_EQ(stream->WriteStream("abc", 3, nullptr), S_OK);
+    EXPECT_EQ(stream->AddRef(), 2u);
+    EXPECT_EQ(stream->Release(), 1u);
+    // LeakSanitizer reports the object and its buffer if this does not free.
+    EXPECT_EQ(stream->Release(), 0u);
+}
+
+}  // namespace
+}  // namespace ql
