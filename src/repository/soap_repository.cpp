@@ -49,7 +49,11 @@ CSoapRepository::CSoapRepository(std::unique_ptr<CAbsHttpBinTransport> transport
 
 CSoapRepository::~CSoapRepository() {
     if (!m_pTransport->ObjectId().IsNull()) {
-        m_pTransport->RestoreDefaultCredentials();
+        try {
+            m_pTransport->RestoreDefaultCredentials();
+        } catch (...) {
+            // The server object is destroyed with whatever credentials hold.
+        }
         IHttpPersist_DestroyObject();
     }
     m_pTransport.reset();

@@ -101,14 +101,19 @@ bool TqlTraceIsOn(TqlComponent component, int level) {
 void TqlTraceV(TqlComponent component, int level, LPCWSTR format, va_list args, bool insertStyle) {
     if (!TqlTraceIsOn(component, level)) return;
     const ComponentRow* row = FindRow(component);
-    WString text;
-    if (insertStyle) {
-        if (TqlFormatInserts(format, kTqlStripOneLine | kTqlStripPeriod, args, text) != 0)
-            text.clear();
-    } else {
-        text = TqlFormatPrintf(format, args);
+    try {
+        WString text;
+        if (insertStyle) {
+            if (TqlFormatInserts(format, kTqlStripOneLine | kTqlStripPeriod, args, text) != 0)
+                text.clear();
+        } else {
+            text = TqlFormatPrintf(format, args);
+        }
+        Emit(*row, level, text);
+    } catch (...) {
+        // Tracing never fails its caller; a line that cannot be composed is
+        // lost.
     }
-    Emit(*row, level, text);
 }
 
 #define QL_TRACE_FORWARD(component, level, format, insertStyle) \

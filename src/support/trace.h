@@ -1,7 +1,8 @@
 // The tracing facility: named trace components with levels, printf-style and
 // insert-style messages. All texts are wide strings; in printf style "%s"
 // takes a wide string and "%S" a narrow one, and the "l" length modifier is
-// 32 bits wide on every platform.
+// 32 bits wide on every platform. No trace operation throws or reports a
+// failure to its caller.
 #pragma once
 
 #include <cstdarg>
