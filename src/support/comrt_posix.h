@@ -341,3 +341,26 @@ void EnterCriticalSection(CRITICAL_SECTION* cs);
 BOOL TryEnterCriticalSection(CRITICAL_SECTION* cs);
 void LeaveCriticalSection(CRITICAL_SECTION* cs);
 void DeleteCriticalSection(CRITICAL_SECTION* cs);
+
+// Registry: the predefined root keys and the value types, with the values
+// Windows gives them. The roots are macros, as on Windows, so that they can be
+// used during static initialisation.
+struct HKEY__;
+using HKEY = HKEY__*;
+#define QL_PREDEFINED_HKEY(value) \
+    (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(value))))
+#define HKEY_CLASSES_ROOT QL_PREDEFINED_HKEY(0x80000000u)
+#define HKEY_CURRENT_USER QL_PREDEFINED_HKEY(0x80000001u)
+#define HKEY_LOCAL_MACHINE QL_PREDEFINED_HKEY(0x80000002u)
+#define HKEY_USERS QL_PREDEFINED_HKEY(0x80000003u)
+
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;
+constexpr DWORD REG_BINARY = 3;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_DWORD_LITTLE_ENDIAN = 4;
+constexpr DWORD REG_DWORD_BIG_ENDIAN = 5;
+constexpr DWORD REG_LINK = 6;
+constexpr DWORD REG_MULTI_SZ = 7;
+constexpr DWORD REG_QWORD = 11;

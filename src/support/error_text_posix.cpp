@@ -26,12 +26,29 @@ const ErrorText kErrorTexts[] = {
     {29, "The system cannot write to the specified device."},
     {30, "The system cannot read from the specified device."},
     {87, "The parameter is incorrect."},
+    {111, "The file name is too long."},
+    {120, "This function is not supported on this system."},
     {122, "The data area passed to a system call is too small."},
+    {126, "The specified module could not be found."},
+    {127, "The specified procedure could not be found."},
+    {183, "Cannot create a file when that file already exists."},
     {234, "More data is available."},
+    {288, "Attempt to release mutex not owned by caller."},
+    {298, "Too many posts were made to a semaphore."},
+    {1004, "Invalid flags."},
+    {1008, "An attempt was made to reference a token that does not exist."},
+    {1015, "The registry is corrupted."},
+    {1016, "An I/O operation initiated by the registry failed unrecoverably."},
+    {1054, "A thread could not be created for the service."},
+    {1113, "No mapping for the Unicode character exists in the target multi-byte code page."},
+    {1131, "A potential deadlock condition has been detected."},
     {1247,
-     "An attempt was made to perform an initialization operation when initialization "
-     "has already been completed."},
+     "An attempt was made to perform an initialization operation when initialization has already "
+     "been completed."},
+    {1332, "No mapping between account names and security IDs was done."},
+    {1337, "The security ID structure is invalid."},
     {1460, "This operation returned because the timeout period expired."},
+    {1626, "Function could not be executed."},
     {1629, "The data supplied is of the wrong type."},
     {1630, "Data of this type is not supported."},
     {1722, "The RPC server is unavailable."},
@@ -70,6 +87,12 @@ const char* Lookup(DWORD code) {
 }
 
 }  // namespace
+
+DWORD TqlAddMessageModule(void* module, LPCWSTR libraryPath) {
+    if (module == nullptr && (libraryPath == nullptr || libraryPath[0] == 0))
+        return ERROR_INVALID_PARAMETER;
+    return 0;
+}
 
 DWORD TqlGetErrorText(DWORD code, DWORD stripOptions, LPWSTR buffer, DWORD size) {
     if (buffer == nullptr || size == 0) return ERROR_INVALID_PARAMETER;

@@ -59,4 +59,16 @@ inline constexpr DWORD kTqlStripPeriod = 0x2;   // no trailing "."
 // of 0, 122 when the buffer is too small, 317 when the code has no text.
 DWORD TqlGetErrorText(DWORD code, DWORD stripOptions, LPWSTR buffer, DWORD size);
 
+// The thread's last error code, except that 1 reads as 1626: throughout the
+// support library a result below 2 means success, and a failure of the
+// system must never read as one.
+DWORD TqlGetLastError();
+
+// Appends a module whose message table is searched, before the system's,
+// for the text of an error code: the given module, or (module null) the
+// library at libraryPath, loaded here. Returns 0 or a system error code.
+// Where modules carry no message tables (POSIX) the built-in texts serve
+// every code, and the call only checks its arguments.
+DWORD TqlAddMessageModule(void* module, LPCWSTR libraryPath);
+
 }  // namespace ql

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "support/account_names.h"
+
 namespace ql {
 
 namespace {
@@ -307,27 +309,10 @@ WString GuidText(const GUID& guid) {
     return chars > 0 ? WString(buffer, static_cast<std::size_t>(chars - 1)) : WString();
 }
 
-WString SidText(const void* sidPointer) {
-    // SID layout: revision, sub-authority count, 6-byte big-endian
-    // authority, then 32-bit sub-authorities.
-    auto* sid = static_cast<const BYTE*>(sidPointer);
-    if (sid == nullptr || sid[0] != 1 || sid[1] > 15) return OLESTR("Unknown SID");
-    std::uint64_t authority = 0;
-    for (int i = 0; i < 6; ++i) authority = (authority << 8) | sid[2 + i];
-    std::string text = "S-1-";
-    if (authority >= (1ull << 32)) {
-        char hex[24];
-        std::snprintf(hex, sizeof hex, "0x%012llX", static_cast<unsigned long long>(authority));
-        text += hex;
-    } else {
-        text += std::to_string(authority);
-    }
-    for (int i = 0; i < sid[1]; ++i) {
-        std::uint32_t sub;
-        std::memcpy(&sub, sid + 8 + 4 * i, sizeof sub);
-        text += "-" + std::to_string(sub);
-    }
-    return WidenAscii(text);
+WString SidText(const void* sid) {
+    WCHAR buffer[256] = {};
+    if (TqlSidToText(sid, buffer, 256) != 0) return OLESTR("Unknown SID");
+    return WString(buffer);
 }
 
 WString Binary(std::uint64_t value, int bits) {

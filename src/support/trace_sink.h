@@ -1,8 +1,10 @@
-// Where composed trace messages go. The default sink is the debugger output;
-// tests install their own to observe what the system traces.
+// Observing the tracing facility: a sink that takes every admitted message
+// instead of the log (tests install one to see what the system traces), and
+// the settings of registered components.
 #pragma once
 
 #include "support/trace.h"
+#include "support/wide_string.h"
 
 namespace ql {
 
@@ -21,5 +23,18 @@ ITraceSink* TqlSetTraceSink(ITraceSink* sink);
 
 // Changes the level of a registered component.
 void TqlSetTraceLevel(TqlComponent component, int level);
+
+// What a registered component's row holds.
+struct TqlComponentSettings {
+    WString name;
+    WString logFile;  // empty: the global log file
+    int level = 0;
+    DWORD options = 0;
+    DWORD sizeLimit = 0;  // bytes
+    DWORD filesNumber = 0;
+    DWORD nestingWidth = 0;
+};
+// False for a handle that selects no registered row.
+bool TqlTraceDescribeComponent(TqlComponent component, TqlComponentSettings* settings);
 
 }  // namespace ql

@@ -7,14 +7,15 @@
 #include <cstring>
 #include <string>
 
-#include "support/com_types.h"
+#include "codec_test_util.h"
 #include "support/hresults.h"
+#include "support/unique_bstr.h"
 #include "support/wide_string.h"
 
 namespace ql {
 namespace {
 
-std::string Text(BSTR value) { return ToUtf8(WStringView(value, SysStringLen(value))); }
+using test::Text;
 
 std::string GuidText(const GUID& guid) {
     OLECHAR buffer[64] = {};
@@ -22,24 +23,25 @@ std::string GuidText(const GUID& guid) {
     return written == 39 ? ToUtf8(WStringView(buffer, 38)) : std::string("<failed>");
 }
 
-TEST(ComRuntime, BstrLengths) {
-    BSTR hello = SysAllocString(OLESTR("Hello"));
-    ASSERT_NE(hello, nullptr);
-    EXPECT_EQ(SysStringLen(hello), 5u);
-    EXPECT_EQ(SysStringByteLen(hello), 10u);
-    EXPECT_EQ(Text(hello), "Hello");
-    EXPECT_EQ(hello[5], 0);
-    // The 32-bit byte length sits right before the text.
+// A string's character and byte counts, the 32-bit byte count stored right
+// before the text, and the zero character that follows the bytes.
+std::string Layout(BSTR value) {
+    if (value == nullptr) return "null";
+    UINT bytes = SysStringByteLen(value);
     std::uint32_t prefix = 0;
-    std::memcpy(&prefix, reinterpret_cast<const char*>(hello) - 4, sizeof prefix);
-    EXPECT_EQ(prefix, 10u);
-    SysFreeString(hello);
+    std::memcpy(&prefix, reinterpret_cast<const char*>(value) - 4, sizeof prefix);
+    OLECHAR after = 1;
+    std::memcpy(&after, reinterpret_cast<const char*>(value) + bytes, sizeof after);
+    return std::to_string(SysStringLen(value)) + " chars, " + std::to_string(bytes) +
+           " bytes, prefix " + std::to_string(prefix) + (after == 0 ? ", terminated" : "");
+}
 
-    BSTR empty = SysAllocString(OLESTR(""));
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(SysStringLen(empty), 0u);
-    EXPECT_EQ(empty[0], 0);
-    SysFreeString(empty);
+TEST(ComRuntime, BstrLengths) {
+    CUniqueBstr hello(SysAllocString(OLESTR("Hello")));
+    EXPECT_EQ(Layout(hello.Get()), "5 chars, 10 bytes, prefix 10, terminated");
+    EXPECT_EQ(Text(hello.Get()), "Hello");
+    CUniqueBstr empty(SysAllocString(OLESTR("")));
+    EXPECT_EQ(Layout(empty.Get()), "0 chars, 0 bytes, prefix 0, terminated");
 
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
     EXPECT_EQ(SysStringLen(nullptr), 0u);
@@ -47,41 +49,31 @@ TEST(ComRuntime, BstrLengths) {
     SysFreeString(nullptr);
 
     // Lengths are explicit: embedded zeros are part of the string.
-    BSTR part = SysAllocStringLen(OLESTR("Hello"), 3);
-    EXPECT_EQ(Text(part), "Hel");
-    EXPECT_EQ(part[3], 0);
-    SysFreeString(part);
-    BSTR embedded = SysAllocStringLen(OLESTR("a\0b"), 3);
-    EXPECT_EQ(SysStringLen(embedded), 3u);
-    EXPECT_EQ(Text(embedded), std::string("a\0b", 3));
-    SysFreeString(embedded);
+    CUniqueBstr part(SysAllocStringLen(OLESTR("Hello"), 3));
+    EXPECT_EQ(Layout(part.Get()), "3 chars, 6 bytes, prefix 6, terminated");
+    EXPECT_EQ(Text(part.Get()), "Hel");
+    CUniqueBstr embedded(SysAllocStringLen(OLESTR("a\0b"), 3));
+    EXPECT_EQ(Layout(embedded.Get()), "3 chars, 6 bytes, prefix 6, terminated");
+    EXPECT_EQ(Text(embedded.Get()), std::string("a\0b", 3));
 }
 
 TEST(ComRuntime, ByteLengthStrings) {
-    BSTR bytes = SysAllocStringByteLen("abcdef", 6);
-    ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(SysStringByteLen(bytes), 6u);
-    EXPECT_EQ(SysStringLen(bytes), 3u);
-    EXPECT_EQ(std::memcmp(bytes, "abcdef", 6), 0);
-    EXPECT_EQ(bytes[3], 0);
-    SysFreeString(bytes);
+    CUniqueBstr bytes(SysAllocStringByteLen("abcdef", 6));
+    EXPECT_EQ(Layout(bytes.Get()), "3 chars, 6 bytes, prefix 6, terminated");
+    EXPECT_EQ(std::memcmp(bytes.Get(), "abcdef", 6), 0);
 
     // Without a source the terminator still follows the n bytes; the reader
     // fills such strings in place.
-    BSTR blank = SysAllocStringByteLen(nullptr, 6);
-    ASSERT_NE(blank, nullptr);
-    EXPECT_EQ(SysStringByteLen(blank), 6u);
-    EXPECT_EQ(blank[3], 0);
-    std::memset(blank, 'x', 6);
-    EXPECT_EQ(blank[3], 0);
-    SysFreeString(blank);
+    CUniqueBstr blank(SysAllocStringByteLen(nullptr, 6));
+    EXPECT_EQ(Layout(blank.Get()), "3 chars, 6 bytes, prefix 6, terminated");
+    std::memset(blank.Get(), 'x', 6);
+    EXPECT_EQ(Layout(blank.Get()), "3 chars, 6 bytes, prefix 6, terminated");
 
-    BSTR odd = SysAllocStringByteLen(nullptr, 5);
-    ASSERT_NE(odd, nullptr);
-    EXPECT_EQ(SysStringByteLen(odd), 5u);
-    EXPECT_EQ(SysStringLen(odd), 2u);
-    EXPECT_EQ(reinterpret_cast<const char*>(odd)[5], 0);
-    SysFreeString(odd);
+    CUniqueBstr odd(SysAllocStringByteLen(nullptr, 5));
+    ASSERT_FALSE(odd.IsNull());
+    EXPECT_EQ(SysStringByteLen(odd.Get()), 5u);
+    EXPECT_EQ(SysStringLen(odd.Get()), 2u);
+    EXPECT_EQ(reinterpret_cast<const char*>(odd.Get())[5], 0);
 }
 
 TEST(ComRuntime, VariantsOwnTheirStrings) {
@@ -91,9 +83,9 @@ TEST(ComRuntime, VariantsOwnTheirStrings) {
     source.vt = VT_BSTR;
     source.bstrVal = SysAllocString(OLESTR("copy me"));
 
+    // The destination's own string is released first (LeakSanitizer watches).
     VARIANT copy;
     VariantInit(&copy);
-    // The destination's own string is released first (LeakSanitizer watches).
     copy.vt = VT_BSTR;
     copy.bstrVal = SysAllocString(OLESTR("old"));
     ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
@@ -111,29 +103,25 @@ TEST(ComRuntime, VariantsOwnTheirStrings) {
     VariantInit(&number);
     number.vt = VT_I4;
     number.lVal = 42;
-    VARIANT numberCopy;
-    VariantInit(&numberCopy);
-    ASSERT_EQ(VariantCopy(&numberCopy, &number), S_OK);
-    EXPECT_EQ(numberCopy.vt, VT_I4);
-    EXPECT_EQ(numberCopy.lVal, 42);
+    ASSERT_EQ(VariantCopy(&copy, &number), S_OK);
+    EXPECT_EQ(copy.vt, VT_I4);
+    EXPECT_EQ(copy.lVal, 42);
     EXPECT_EQ(VariantClear(&number), S_OK);
     EXPECT_EQ(number.vt, VT_EMPTY);
 }
 
 TEST(ComRuntime, GuidText) {
-    const GUID guid = {
-        0x7DAEE74C, 0xCC99, 0x4443, {0xAE, 0xE2, 0xBE, 0xE1, 0xCF, 0xAB, 0x10, 0x3D}};
     OLECHAR buffer[39];
-    ASSERT_EQ(StringFromGUID2(guid, buffer, 39), 39);
+    ASSERT_EQ(StringFromGUID2(test::kTestGuid, buffer, 39), 39);
     EXPECT_EQ(buffer[38], 0);
     EXPECT_EQ(ToUtf8(WStringView(buffer, 38)), "{7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D}");
-    EXPECT_EQ(StringFromGUID2(guid, buffer, 38), 0);
+    EXPECT_EQ(StringFromGUID2(test::kTestGuid, buffer, 38), 0);
 
     EXPECT_EQ(GuidText(IID_IUnknown), "{00000000-0000-0000-C000-000000000046}");
     EXPECT_EQ(GuidText(IID_IStream), "{0000000C-0000-0000-C000-000000000046}");
     EXPECT_EQ(GuidText(IID_ISequentialStream), "{0C733A30-2A1C-11CE-ADE5-00AA0044773D}");
-    EXPECT_TRUE(IsEqualGUID(guid, guid));
-    EXPECT_FALSE(IsEqualGUID(guid, IID_IUnknown));
+    EXPECT_TRUE(IsEqualGUID(test::kTestGuid, test::kTestGuid));
+    EXPECT_FALSE(IsEqualGUID(test::kTestGuid, IID_IUnknown));
 }
 
 TEST(ComRuntime, TaskAllocatorAndResultCodes) {
@@ -151,6 +139,19 @@ TEST(ComRuntime, TaskAllocatorAndResultCodes) {
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DATATYPE_MISMATCH), hr::kDatatypeMismatch);
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER), E_INVALIDARG);
     EXPECT_EQ(HRESULT_FROM_WIN32(0), S_OK);
+    // The values callers see for the codec's failures.
+    const std::pair<HRESULT, ULONG> codes[] = {
+        {hr::kNotReady, 0x80070015u},
+        {hr::kWriteFault, 0x8007001Du},
+        {hr::kReadFault, 0x8007001Eu},
+        {hr::kDatatypeMismatch, 0x8007065Du},
+        {hr::kUnsupportedType, 0x8007065Eu},
+        {hr::kInvalidUserBuffer, 0x800706F8u},
+        {hr::kIncompatibleStreamVersion, 0x8001013Bu},
+        {E_NOTIMPL, 0x80004001u},
+        {E_POINTER, 0x80004003u},
+    };
+    for (const auto& [code, value] : codes) EXPECT_EQ(static_cast<ULONG>(code), value);
 }
 
 }  // namespace

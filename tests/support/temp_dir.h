@@ -1,0 +1,33 @@
+// A fresh temporary directory for one test, removed with everything in it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/wide_string.h"
+
+namespace ql::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    // A path inside the directory, as the library's wide text.
+    WString Wide(const std::string& name) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+WString WidePath(const std::filesystem::path& path);
+// The file's lines without their CR LF ends; empty when it does not exist.
+std::vector<std::string> ReadLines(const std::filesystem::path& path);
+std::string ReadAll(const std::filesystem::path& path);
+void WriteAll(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace ql::test

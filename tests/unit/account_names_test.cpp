@@ -1,0 +1,230 @@
+// Identifiers as text and as account names, the same on every platform.
+#include "support/account_names.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/process_heap.h"
+#include "support/token_impersonator.h"
+#include "support/wide_string.h"
+
+namespace ql {
+namespace {
+
+// A SID laid out by hand: revision 1, the count, the six authority bytes and
+// the sub-authorities in host order.
+std::vector<BYTE> Sid(std::vector<BYTE> authority, std::vector<DWORD> subAuthorities) {
+    std::vector<BYTE> sid(2 + authority.size() + 4 * subAuthorities.size());
+    sid[0] = 1;
+    sid[1] = static_cast<BYTE>(subAuthorities.size());
+    for (std::size_t i = 0; i < authority.size(); ++i) sid[2 + i] = authority[i];
+    for (std::size_t i = 0; i < subAuthorities.size(); ++i)
+        std::memcpy(&sid[2 + authority.size() + 4 * i], &subAuthorities[i], 4);
+    return sid;
+}
+
+const std::vector<BYTE> kNtAuthority = {0, 0, 0, 0, 0, 5};
+
+std::string Text(const std::vector<BYTE>& sid, DWORD size = 200, DWORD expected = 0) {
+    std::vector<WCHAR> buffer(size + 1, 'x');
+    EXPECT_EQ(TqlSidToText(sid.data(), buffer.data(), size), expected);
+    EXPECT_EQ(buffer[size], 'x') << "wrote past the buffer";
+    return ToUtf8(buffer.data());
+}
+
+TEST(SidToText, WritesTheStandardForm) {
+    EXPECT_EQ(Text(Sid(kNtAuthority, {18})), "S-1-5-18");
+    EXPECT_EQ(Text(Sid(kNtAuthority, {})), "S-1-5");
+    EXPECT_EQ(Text(Sid(kNtAuthority, {21, 4294967295u, 0, 1000})), "S-1-5-21-4294967295-0-1000");
+    // Up to 2^32 - 1 the authority is a decimal number ...
+    EXPECT_EQ(Text(Sid({0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, {7})), "S-1-4294967295-7");
+    EXPECT_EQ(Text(Sid({0, 0, 0x80, 0, 0, 0}, {})), "S-1-2147483648");
+    // ... above it six bytes of lower-case hexadecimal.
+    EXPECT_EQ(Text(Sid({1, 2, 3, 4, 5, 6}, {7})), "S-1-0x010203040506-7");
+    EXPECT_EQ(Text(Sid({0, 1, 0, 0, 0xab, 0}, {})), "S-1-0x00010000ab00");
+}
+
+TEST(SidToText, LongestIdentifierFitsItsExactSize) {
+    std::vector<DWORD> subs(15, 4294967295u);
+    std::vector<BYTE> sid = Sid({0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, subs);
+    std::string expected = "S-1-0xffffffffffff";
+    for (int i = 0; i < 15; ++i) expected += "-4294967295";
+    EXPECT_EQ(Text(sid, static_cast<DWORD>(expected.size() + 1)), expected);
+}
+
+TEST(SidToText, CutsALongTextAndSaysSo) {
+    std::vector<BYTE> sid = Sid(kNtAuthority, {21, 1000});
+    EXPECT_EQ(Text(sid, 5, ERROR_INSUFFICIENT_BUFFER), "S-1-");
+    EXPECT_EQ(Text(sid, 1, ERROR_INSUFFICIENT_BUFFER), "");
+    EXPECT_EQ(Text(sid, 12, ERROR_INSUFFICIENT_BUFFER), "S-1-5-21-10");
+    EXPECT_EQ(Text(sid, 13, ERROR_INSUFFICIENT_BUFFER), "S-1-5-21-100");
+    EXPECT_EQ(Text(sid, 14), "S-1-5-21-1000");
+}
+
+TEST(SidToText, RejectsBadArguments) {
+    std::vector<BYTE> sid = Sid(kNtAuthority, {18});
+    WCHAR buffer[32];
+    EXPECT_EQ(TqlSidToText(nullptr, buffer, 32), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(TqlSidToText(sid.data(), nullptr, 32), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(TqlSidToText(sid.data(), buffer, 0), ERROR_INVALID_PARAMETER);
+    std::vector<BYTE> revision2 = sid;
+    revision2[0] = 2;
+    EXPECT_EQ(TqlSidToText(revision2.data(), buffer, 32), kTqlErrorInvalidSid);
+    std::vector<BYTE> sixteen = Sid(kNtAuthority, std::vector<DWORD>(16, 1));
+    EXPECT_EQ(TqlSidToText(sixteen.data(), buffer, 32), kTqlErrorInvalidSid);
+}
+
+TEST(SidParts, WriteAndParseRoundTrip) {
+    TqlSidParts parts;
+    parts.authority = 0x010203040506;
+    parts.subAuthorityCount = 3;
+    parts.subAuthorities[0] = 1;
+    parts.subAuthorities[1] = 0x80000000u;
+    parts.subAuthorities[2] = 42;
+    BYTE bytes[TqlSidByteLength(3)];
+    ASSERT_EQ(TqlWriteSid(parts, bytes, sizeof bytes), 0u);
+    EXPECT_EQ(std::vector<BYTE>(bytes, bytes + sizeof bytes),
+              Sid({1, 2, 3, 4, 5, 6}, {1, 0x80000000u, 42}));
+    TqlSidParts read;
+    ASSERT_TRUE(TqlParseSid(bytes, read));
+    EXPECT_EQ(read.authority, parts.authority);
+    EXPECT_EQ(read.subAuthorityCount, 3);
+    EXPECT_EQ(read.subAuthorities[1], 0x80000000u);
+
+    EXPECT_EQ(TqlWriteSid(parts, bytes, sizeof bytes - 1), ERROR_INSUFFICIENT_BUFFER);
+    parts.subAuthorityCount = 16;
+    EXPECT_EQ(TqlWriteSid(parts, bytes, sizeof bytes), ERROR_INVALID_PARAMETER);
+    parts.subAuthorityCount = 1;
+    parts.authority = std::uint64_t{1} << 48;
+    EXPECT_EQ(TqlWriteSid(parts, bytes, sizeof bytes), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(TqlParseSid(nullptr, read));
+}
+
+struct HeapDeleter {
+    void operator()(void* block) const { TqlFree(block); }
+};
+
+// The process account's SID, from its token.
+std::vector<BYTE> ProcessUserSid() {
+    CTqlToken token;
+    EXPECT_EQ(CTqlTokenImpersonator::GetImpersonationToken(token, TRUE), 0u);
+    void* block = nullptr;
+    EXPECT_EQ(TqlGetTokenInfo(token.Get(), kTqlTokenUser, &block), 0u);
+    std::unique_ptr<void, HeapDeleter> owner(block);
+    if (block == nullptr) return {};
+    auto* sid = static_cast<const BYTE*>(static_cast<TqlTokenUser*>(block)->Sid);
+    return std::vector<BYTE>(sid, sid + TqlSidByteLength(sid[1]));
+}
+
+std::string ComputerName() {
+    WCHAR name[kTqlMaxNameChars] = {};
+    DWORD size = kTqlMaxNameChars;
+    EXPECT_EQ(TqlGetComputerName(name, &size), 0u);
+    return ToUtf8(name);
+}
+
+struct Lookup {
+    DWORD error;
+    std::string name;
+    DWORD use;
+};
+
+Lookup LookUp(const std::vector<BYTE>& sid, BOOL drop, DWORD size = kTqlMaxNameChars) {
+    std::vector<WCHAR> buffer(size + 1, 'x');
+    DWORD use = 0;
+    Lookup result;
+    result.error = TqlLookupNameFromSid(sid.data(), buffer.data(), size, drop, &use);
+    EXPECT_EQ(buffer[size], 'x') << "wrote past the buffer";
+    result.name = ToUtf8(buffer.data());
+    result.use = use;
+    return result;
+}
+
+TEST(LookupNameFromSid, LocalAccountDropsTheComputerNameWhenAsked) {
+    std::vector<BYTE> sid = ProcessUserSid();
+    ASSERT_FALSE(sid.empty());
+    Lookup full = LookUp(sid, FALSE);
+    ASSERT_EQ(full.error, 0u);
+    EXPECT_EQ(full.use, kTqlSidTypeUser);
+    std::size_t slash = full.name.find('\\');
+    ASSERT_NE(slash, std::string::npos) << full.name;
+    std::string domain = full.name.substr(0, slash);
+    std::string user = full.name.substr(slash + 1);
+
+    Lookup dropped = LookUp(sid, TRUE);
+    ASSERT_EQ(dropped.error, 0u);
+    // Where the process runs under a domain account the domain stays.
+    EXPECT_EQ(dropped.name, domain == ComputerName() ? user : full.name);
+}
+
+TEST(LookupNameFromSid, WellKnownGroupIsTheBareName) {
+    std::vector<BYTE> everyone = Sid({0, 0, 0, 0, 0, 1}, {0});
+    for (BOOL drop : {FALSE, TRUE}) {
+        Lookup found = LookUp(everyone, drop);
+        EXPECT_EQ(found.error, 0u);
+        EXPECT_EQ(found.name, "Everyone");
+        EXPECT_EQ(found.use, kTqlSidTypeWellKnownGroup);
+    }
+}
+
+TEST(LookupNameFromSid, NameMustFitTheBuffer) {
+    std::vector<BYTE> everyone = Sid({0, 0, 0, 0, 0, 1}, {0});
+    EXPECT_EQ(LookUp(everyone, FALSE, 9).name, "Everyone");
+    Lookup tooSmall = LookUp(everyone, FALSE, 8);
+    EXPECT_EQ(tooSmall.error, ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(tooSmall.name, "");
+
+    std::vector<BYTE> user = ProcessUserSid();
+    Lookup full = LookUp(user, FALSE);
+    ASSERT_EQ(full.error, 0u);
+    DWORD exact = static_cast<DWORD>(FromUtf8(full.name).size() + 1);
+    EXPECT_EQ(LookUp(user, FALSE, exact).name, full.name);
+    EXPECT_EQ(LookUp(user, FALSE, exact - 1).error, ERROR_INSUFFICIENT_BUFFER);
+}
+
+TEST(LookupNameFromSid, RejectsBadArgumentsAndUnknownIdentifiers) {
+    std::vector<BYTE> everyone = Sid({0, 0, 0, 0, 0, 1}, {0});
+    WCHAR buffer[64];
+    EXPECT_EQ(TqlLookupNameFromSid(nullptr, buffer, 64, FALSE, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(TqlLookupNameFromSid(everyone.data(), nullptr, 64, FALSE, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(TqlLookupNameFromSid(everyone.data(), buffer, 0, FALSE, nullptr),
+              ERROR_INVALID_PARAMETER);
+    // The name use is optional.
+    EXPECT_EQ(TqlLookupNameFromSid(everyone.data(), buffer, 64, FALSE, nullptr), 0u);
+
+    std::vector<BYTE> invalid = everyone;
+    invalid[0] = 3;
+    EXPECT_EQ(TqlLookupNameFromSid(invalid.data(), buffer, 64, FALSE, nullptr),
+              kTqlErrorInvalidSid);
+    std::vector<BYTE> nobody = Sid(kNtAuthority, {21, 1, 2, 3, 999999});
+    EXPECT_EQ(TqlLookupNameFromSid(nobody.data(), buffer, 64, FALSE, nullptr), kTqlErrorNoneMapped);
+}
+
+TEST(ComputerName, ReportsTheSizeItNeeds) {
+    std::string name = ComputerName();
+    ASSERT_FALSE(name.empty());
+    DWORD length = static_cast<DWORD>(FromUtf8(name).size());
+
+    WCHAR small[1] = {'x'};
+    DWORD size = 1;
+    EXPECT_EQ(TqlGetComputerName(small, &size), kTqlErrorBufferOverflow);
+    EXPECT_EQ(size, length + 1);
+
+    std::vector<WCHAR> exact(length + 1);
+    size = length + 1;
+    EXPECT_EQ(TqlGetComputerName(exact.data(), &size), 0u);
+    EXPECT_EQ(size, length);
+    EXPECT_EQ(ToUtf8(exact.data()), name);
+
+    EXPECT_EQ(TqlGetComputerName(exact.data(), nullptr), ERROR_INVALID_PARAMETER);
+    size = 4;
+    EXPECT_EQ(TqlGetComputerName(nullptr, &size), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,216 @@
+// Named heaps and the shared heap "TqlRT" behind TqlAlloc / TqlReAlloc /
+// TqlFree; and the shared state used by many threads at once.
+#include "support/named_heap.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/named_tls.h"
+#include "support/process_heap.h"
+#include "support/wide_string.h"
+#include "trace_recorder.h"
+
+namespace ql {
+namespace {
+
+bool AllZero(const void* block, std::size_t bytes) {
+    const auto* p = static_cast<const unsigned char*>(block);
+    return std::all_of(p, p + bytes, [](unsigned char c) { return c == 0; });
+}
+
+std::string Hex(const void* address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(TqlTraceAddress(address)));
+    return text;
+}
+
+TEST(NamedHeap, SharedHeapZeroFillsBlocksAndGrowth) {
+    auto* block = static_cast<unsigned char*>(TqlAlloc(100));
+    ASSERT_NE(block, nullptr);
+    EXPECT_TRUE(AllZero(block, 100));
+    std::memset(block, 0xAB, 100);
+
+    auto* grown = static_cast<unsigned char*>(TqlReAlloc(block, 5000));
+    ASSERT_NE(grown, nullptr);
+    EXPECT_TRUE(std::all_of(grown, grown + 100, [](unsigned char c) { return c == 0xAB; }));
+    EXPECT_TRUE(AllZero(grown + 100, 4900));
+
+    // Shrinking keeps the head; growing again zeroes what was cut off.
+    std::memset(grown, 0xCD, 5000);
+    auto* shrunk = static_cast<unsigned char*>(TqlReAlloc(grown, 10));
+    ASSERT_NE(shrunk, nullptr);
+    auto* regrown = static_cast<unsigned char*>(TqlReAlloc(shrunk, 20));
+    ASSERT_NE(regrown, nullptr);
+    EXPECT_TRUE(std::all_of(regrown, regrown + 10, [](unsigned char c) { return c == 0xCD; }));
+    EXPECT_TRUE(AllZero(regrown + 10, 10));
+    EXPECT_EQ(TqlFree(regrown), 0u);
+
+    void* fresh = TqlReAlloc(nullptr, 64);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_TRUE(AllZero(fresh, 64));
+    EXPECT_EQ(TqlFree(fresh), 0u);
+    EXPECT_EQ(TqlFree(nullptr), 0u);
+}
+
+TEST(NamedHeap, ImpossibleSizesFailAndLeaveTheBlockAlone) {
+    const std::size_t huge = std::numeric_limits<std::size_t>::max() / 2;
+    EXPECT_EQ(TqlAlloc(huge), nullptr);
+    EXPECT_EQ(TqlAlloc(std::numeric_limits<std::size_t>::max()), nullptr);
+    auto* block = static_cast<char*>(TqlAlloc(8));
+    ASSERT_NE(block, nullptr);
+    std::memcpy(block, "1234567", 8);
+    EXPECT_EQ(TqlReAlloc(block, huge), nullptr);
+    EXPECT_STREQ(block, "1234567");
+    EXPECT_EQ(TqlFree(block), 0u);
+}
+
+TEST(NamedHeap, SharedHeapIsTheNamedHeapTqlRT) {
+    CTqlSingletonProcessHeap otherModule(OLESTR("TqlRT"));
+    ASSERT_NE(otherModule.GetHeap(), nullptr);
+    EXPECT_EQ(otherModule.GetHeap(), TqlRtHeap().GetHeap());
+    // A block from one module is freed by another.
+    void* block = TqlAlloc(32);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(otherModule.Free(block), 0u);
+}
+
+TEST(NamedHeap, EqualNamesShareOneHeapThatOutlivesItsUsers) {
+    test::TraceRecorder traces;
+    auto first = std::make_unique<CTqlSingletonProcessHeap>(OLESTR("QlTestHeap-Shared"));
+    CTqlSingletonProcessHeap second(OLESTR("QlTestHeap-Shared"));
+    CTqlSingletonProcessHeap unrelated(OLESTR("QlTestHeap-Unrelated"));
+    HANDLE heap = first->GetHeap();
+    ASSERT_NE(heap, nullptr);
+    EXPECT_EQ(second.GetHeap(), heap);
+    EXPECT_NE(unrelated.GetHeap(), heap);
+    EXPECT_NE(unrelated.GetHeap(), nullptr);
+    EXPECT_TRUE(
+        traces.Contains("Heap " + Hex(heap) + " (name=QlTestHeap-Shared) has been created"));
+    EXPECT_TRUE(traces.Contains("Heap " + Hex(heap) + " already exist, do nothing"));
+    EXPECT_TRUE(
+        traces.Contains("CTqlSingletonProcessHeap::CTqlSingletonProcessHeap()- "
+                        "pwszHeapName='QlTestHeap-Shared'"));
+    EXPECT_TRUE(
+        traces.Contains("CTqlSingletonProcessHeap::CTqlSingletonProcessHeap()- "
+                        "Try enabling LFH for heap 'QlTestHeap-Shared', result "));
+    EXPECT_TRUE(traces.Contains("CTqlSingletonProcessHeap::CTqlSingletonProcessHeap() {"));
+    EXPECT_TRUE(traces.Contains("} // CTqlSingletonProcessHeap::CTqlSingletonProcessHeap"));
+
+    auto* block = static_cast<char*>(first->Alloc(16));
+    ASSERT_NE(block, nullptr);
+    std::memcpy(block, "still here", 11);
+    first.reset();
+    // The heap goes on serving the other user.
+    EXPECT_STREQ(block, "still here");
+    auto* grown = static_cast<char*>(second.ReAlloc(block, 4096));
+    ASSERT_NE(grown, nullptr);
+    EXPECT_STREQ(grown, "still here");
+    EXPECT_EQ(second.Free(grown), 0u);
+}
+
+TEST(NamedHeap, HeapThatCannotBeSetUpFailsEveryAllocation) {
+    test::TraceRecorder traces;
+    // A block that already holds the mutex's name makes the set-up fail.
+    WString mutex = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedHeap_Mutex_%s_ProcId_0x%X"),
+                                                        OLESTR("QlTestHeap-Fail"));
+    WString shmem = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedHeap_ShMem_%s_ProcId_0x%X"),
+                                                        OLESTR("QlTestHeap-Fail"));
+    CTqlSharedMemory squatter;
+    ASSERT_EQ(squatter.Create(mutex.c_str(), 4, nullptr), 0u);
+    CTqlSingletonProcessHeap heap(OLESTR("QlTestHeap-Fail"));
+    EXPECT_EQ(heap.GetHeap(), nullptr);
+    EXPECT_FALSE(heap.IsCreated());
+    EXPECT_EQ(heap.Alloc(8), nullptr);
+    EXPECT_EQ(heap.ReAlloc(nullptr, 8), nullptr);
+    void* foreign = TqlAlloc(8);
+    EXPECT_EQ(heap.ReAlloc(foreign, 16), nullptr);
+    EXPECT_EQ(heap.Free(foreign), 6u);
+    EXPECT_EQ(heap.Free(nullptr), 0u);
+    EXPECT_EQ(TqlFree(foreign), 0u);
+    EXPECT_TRUE(
+        traces.Contains("CTqlSingletonProcessHeap::CTqlSingletonProcessHeap()- "
+                        "CTqlSharedMemory::Create( shmem=" +
+                        ToUtf8(shmem) + ", size=" + std::to_string(sizeof(HANDLE)) +
+                        ", mutex=" + ToUtf8(mutex) + " ) failed with err=6 ("));
+}
+
+// Many threads at once: each with its own user of one named TLS (as separate
+// modules would be) and the shared one, all allocating from the shared heap.
+// Returns the failures seen by each thread.
+std::vector<int> RunThreadsOnSharedState(LPCWSTR tlsName, int rounds) {
+    constexpr int kThreads = 6;
+    CTqlNamedTls shared(tlsName, 2, FALSE);
+    std::vector<int> failures(kThreads, shared.IsInitialized() ? 0 : 1);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, tlsName, rounds, &shared, &failures] {
+            int& failed = failures[t];
+            CTqlNamedTls mine(tlsName, 2, FALSE);
+            CTqlSingletonProcessHeap heap(OLESTR("TqlRT"));
+            if (!mine.IsInitialized() || heap.GetHeap() != TqlRtHeap().GetHeap()) ++failed;
+            std::vector<unsigned char*> blocks;
+            for (int round = 0; round < rounds; ++round) {
+                auto marker = reinterpret_cast<LPVOID>(
+                    static_cast<std::uintptr_t>((t + 1) * 0x10000 + round));
+                CTqlNamedTls& writer = round % 2 == 0 ? mine : shared;
+                CTqlNamedTls& reader = round % 2 == 0 ? shared : mine;
+                if (!writer.SetValue(round % 2, marker, nullptr)) ++failed;
+                LPVOID seen = nullptr;
+                if (!reader.GetValue(round % 2, &seen) || seen != marker) ++failed;
+
+                std::size_t bytes = 1 + static_cast<std::size_t>((round * 37 + t * 11) % 700);
+                auto* block = static_cast<unsigned char*>(TqlAlloc(bytes));
+                if (block == nullptr || !AllZero(block, bytes)) {
+                    ++failed;
+                    continue;
+                }
+                std::memset(block, t + 1, bytes);
+                auto* grown = static_cast<unsigned char*>(TqlReAlloc(block, bytes * 2));
+                if (grown == nullptr) {
+                    ++failed;
+                    blocks.push_back(block);
+                    continue;
+                }
+                if (grown[0] != t + 1 || grown[bytes - 1] != t + 1 ||
+                    !AllZero(grown + bytes, bytes))
+                    ++failed;
+                blocks.push_back(grown);
+                if (blocks.size() > 16) {
+                    // Freed through this thread's own user of the heap.
+                    if (heap.Free(blocks.front()) != 0) ++failed;
+                    blocks.erase(blocks.begin());
+                }
+            }
+            for (unsigned char* block : blocks)
+                if (TqlFree(block) != 0) ++failed;
+            mine.SetValue(0, nullptr, nullptr);
+            mine.SetValue(1, nullptr, nullptr);
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    return failures;
+}
+
+TEST(SharedStateConcurrency, ThreadsShareOneNamedTlsAndTheHeap) {
+    std::vector<int> failures = RunThreadsOnSharedState(OLESTR("QlTestTls-Concurrent"), 400);
+    for (std::size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+}
+
+TEST(SharedStateConcurrency, ThreadsTraceWhileTheyShareState) {
+    test::TraceRecorder traces;  // every trace of the shared state is on
+    std::vector<int> failures = RunThreadsOnSharedState(OLESTR("QlTestTls-Traced"), 50);
+    for (std::size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::GetValue()  end  : this="));
+}
+
+}  // namespace
+}  // namespace ql

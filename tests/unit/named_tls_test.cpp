@@ -1,0 +1,349 @@
+// Named thread-local storage: indexes shared by every user of a name in the
+// process, values per thread; and the plain per-module CTqlTlsValue.
+#include "support/named_tls.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "support/tls_value.h"
+#include "support/trace_sink.h"
+#include "support/wide_string.h"
+#include "trace_recorder.h"
+
+namespace ql {
+namespace {
+
+LPVOID P(std::uintptr_t value) { return reinterpret_cast<LPVOID>(value); }
+
+std::string Hex(const void* address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(TqlTraceAddress(address)));
+    return text;
+}
+
+// The count and indexes in the block behind a named TLS.
+struct BlockView {
+    DWORD count = 0;
+    DWORD size = 0;
+};
+
+BlockView ReadBlock(LPCWSTR name) {
+    CTqlSharedMemory memory;
+    WString shmem =
+        CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_ShMem_ProcId_0x%X"), name);
+    WString mutex =
+        CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_Mutex_ProcId_0x%X"), name);
+    BlockView view;
+    if (memory.Create(shmem.c_str(), 4, mutex.c_str()) != 0) return view;
+    CTqlSharedMemory::CShield shield(memory);
+    view.count = *static_cast<const DWORD*>(memory.GetData());
+    view.size = memory.GetSize();
+    return view;
+}
+
+TEST(NamedTls, TwoModulesShareOneIndexPerLocation) {
+    test::TraceRecorder traces;
+    CTqlNamedTls first(OLESTR("QlTestTls-Shared"), 2, FALSE);
+    CTqlNamedTls second(OLESTR("QlTestTls-Shared"), 2, FALSE);
+    ASSERT_TRUE(first.IsInitialized());
+    ASSERT_TRUE(second.IsInitialized());
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&first) +
+                                ", Shared memory initialized OK."));
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&second) +
+                                ", Shared memory already initialized."));
+    EXPECT_EQ(ReadBlock(OLESTR("QlTestTls-Shared")).count, 2u);
+
+    LPVOID value = P(1);
+    ASSERT_TRUE(second.GetValue(0, &value));
+    EXPECT_EQ(value, nullptr) << "a new slot starts null";
+    LPVOID old = P(1);
+    ASSERT_TRUE(first.SetValue(1, P(0x1234), &old));
+    EXPECT_EQ(old, nullptr);
+    ASSERT_TRUE(second.GetValue(1, &value));
+    EXPECT_EQ(value, P(0x1234));
+    ASSERT_TRUE(second.SetValue(1, P(0x5678), &old));
+    EXPECT_EQ(old, P(0x1234));
+    ASSERT_TRUE(first.GetValue(1, &value));
+    EXPECT_EQ(value, P(0x5678));
+    EXPECT_TRUE(first.SetValue(1, nullptr, nullptr)) << "the old value may go unasked";
+}
+
+TEST(NamedTls, TraceSlotIsSharedWithEveryUserOfItsName) {
+    CTqlNamedTls& slot = TqlTraceTls();
+    ASSERT_TRUE(slot.IsInitialized());
+    EXPECT_EQ(&TqlTraceTls(), &slot);
+    CTqlNamedTls otherModule(OLESTR("TqlTraceTls"), 1, FALSE);
+    ASSERT_TRUE(otherModule.IsInitialized());
+
+    LPVOID saved = nullptr;
+    ASSERT_TRUE(slot.SetValue(0, P(3), &saved));
+    LPVOID depth = nullptr;
+    EXPECT_TRUE(otherModule.GetValue(0, &depth));
+    EXPECT_EQ(depth, P(3));
+    ASSERT_TRUE(otherModule.SetValue(0, P(4), nullptr));
+    EXPECT_TRUE(slot.GetValue(0, &depth));
+    EXPECT_EQ(depth, P(4));
+    EXPECT_FALSE(slot.GetValue(1, &depth)) << "one location only";
+    slot.SetValue(0, saved, nullptr);
+}
+
+TEST(NamedTls, ModuleInstances) {
+    CTqlNamedTls& createVault = TqlCreateVaultObjectTls();
+    ASSERT_TRUE(createVault.IsInitialized());
+    LPVOID value = nullptr;
+    EXPECT_TRUE(createVault.GetValue(1, &value));
+    EXPECT_FALSE(createVault.GetValue(2, &value));
+    EXPECT_EQ(ReadBlock(OLESTR("CreateVaultObject")).count, 2u);
+    EXPECT_EQ(ReadBlock(OLESTR("TqlTraceTls")).count, 1u);
+}
+
+TEST(NamedTls, ZeroLocationsBehaveAsOne) {
+    CTqlNamedTls tls(OLESTR("QlTestTls-Zero"), 0, FALSE);
+    ASSERT_TRUE(tls.IsInitialized());
+    LPVOID value = nullptr;
+    EXPECT_TRUE(tls.SetValue(0, P(7), nullptr));
+    EXPECT_TRUE(tls.GetValue(0, &value));
+    EXPECT_EQ(value, P(7));
+    EXPECT_FALSE(tls.GetValue(1, &value));
+    BlockView block = ReadBlock(OLESTR("QlTestTls-Zero"));
+    EXPECT_EQ(block.count, 1u);
+    EXPECT_GE(block.size, 4u);
+    tls.SetValue(0, nullptr, nullptr);
+}
+
+TEST(NamedTls, LocationAtTheCountIsRefusedAndOutValuesStayAlone) {
+    CTqlNamedTls tls(OLESTR("QlTestTls-Bounds"), 2, FALSE);
+    ASSERT_TRUE(tls.IsInitialized());
+    LPVOID value = P(0xAAAA);
+    EXPECT_FALSE(tls.GetValue(2, &value));
+    EXPECT_EQ(value, P(0xAAAA));
+    EXPECT_FALSE(tls.GetValue(0xFFFFFFFFu, &value));
+    EXPECT_EQ(value, P(0xAAAA));
+    LPVOID old = P(0xBBBB);
+    EXPECT_FALSE(tls.SetValue(2, P(1), &old));
+    EXPECT_EQ(old, P(0xBBBB));
+    EXPECT_FALSE(tls.GetValue(0, nullptr));
+
+    // A user that asks for more locations than the block was set up with
+    // gets only those.
+    CTqlNamedTls wider(OLESTR("QlTestTls-Bounds"), 5, FALSE);
+    ASSERT_TRUE(wider.IsInitialized());
+    EXPECT_TRUE(wider.GetValue(1, &value));
+    EXPECT_FALSE(wider.GetValue(2, &value));
+}
+
+TEST(NamedTls, ValuesArePerThread) {
+    CTqlNamedTls tls(OLESTR("QlTestTls-Threads"), 1, FALSE);
+    ASSERT_TRUE(tls.SetValue(0, P(11), nullptr));
+    auto other = std::async(std::launch::async, [] {
+        CTqlNamedTls mine(OLESTR("QlTestTls-Threads"), 1, FALSE);
+        LPVOID seen = P(1);
+        bool read = mine.GetValue(0, &seen);
+        bool written = mine.SetValue(0, P(22), nullptr);
+        LPVOID after = nullptr;
+        mine.GetValue(0, &after);
+        return read && written && seen == nullptr && after == P(22);
+    });
+    EXPECT_TRUE(other.get());
+    LPVOID value = nullptr;
+    ASSERT_TRUE(tls.GetValue(0, &value));
+    EXPECT_EQ(value, P(11));
+}
+
+TEST(NamedTls, FreeOnDestructionEndsTheIndexesForEveryUser) {
+    test::TraceRecorder traces;
+    CTqlNamedTls keeper(OLESTR("QlTestTls-Free"), 1, FALSE);
+    ASSERT_TRUE(keeper.IsInitialized());
+    std::string freeing;
+    {
+        CTqlNamedTls freer(OLESTR("QlTestTls-Free"), 1, TRUE);
+        ASSERT_TRUE(freer.IsInitialized());
+        freeing = "CTqlNamedTls::~CTqlNamedTls() : this=" + Hex(&freer) + ", freeing 1 TLS indexes";
+    }
+    EXPECT_TRUE(traces.Contains(freeing));
+    EXPECT_EQ(ReadBlock(OLESTR("QlTestTls-Free")).count, 0u);
+    LPVOID value = P(5);
+    EXPECT_FALSE(keeper.GetValue(0, &value));
+    EXPECT_EQ(value, P(5));
+
+    // The next user sets the block up again, and the keeper follows it.
+    CTqlNamedTls again(OLESTR("QlTestTls-Free"), 1, FALSE);
+    ASSERT_TRUE(again.IsInitialized());
+    ASSERT_TRUE(again.SetValue(0, P(9), nullptr));
+    EXPECT_TRUE(keeper.GetValue(0, &value));
+    EXPECT_EQ(value, P(9));
+    again.SetValue(0, nullptr, nullptr);
+}
+
+TEST(NamedTls, EmptiedBlockTooSmallForANewSetUpIsRefused) {
+    test::TraceRecorder traces;
+    CTqlNamedTls keeper(OLESTR("QlTestTls-Small"), 1, FALSE);
+    { CTqlNamedTls freer(OLESTR("QlTestTls-Small"), 1, TRUE); }
+    // Far more indexes than the emptied one-location block can hold.
+    CTqlNamedTls large(OLESTR("QlTestTls-Small"), 20000, FALSE);
+    EXPECT_FALSE(large.IsInitialized());
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&large) +
+                                ", shared memory of "));
+    EXPECT_EQ(ReadBlock(OLESTR("QlTestTls-Small")).count, 0u);
+}
+
+TEST(NamedTls, FailedIndexAllocationGivesBackWhatItHad) {
+    test::TraceRecorder traces;
+    // More indexes than the system offers a process.
+    CTqlNamedTls greedy(OLESTR("QlTestTls-Greedy"), 5000, FALSE);
+    EXPECT_FALSE(greedy.IsInitialized());
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&greedy) +
+                                ", _TlsAlloc() fails with err="));
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls()  end  : this=" + Hex(&greedy) +
+                                ", initOK=0"));
+    EXPECT_EQ(ReadBlock(OLESTR("QlTestTls-Greedy")).count, 0u);
+    LPVOID value = P(1);
+    EXPECT_FALSE(greedy.GetValue(0, &value));
+    EXPECT_FALSE(greedy.SetValue(0, P(2), &value));
+    EXPECT_EQ(value, P(1));
+    // Nothing leaked: indexes are still to be had, repeatedly.
+    for (int i = 0; i < 3; ++i) {
+        CTqlNamedTls again(OLESTR("QlTestTls-Greedy"), 500, TRUE);
+        EXPECT_TRUE(again.IsInitialized());
+    }
+}
+
+TEST(NamedTls, FailedCreateLeavesItUninitialised) {
+    test::TraceRecorder traces;
+    // A block that already holds the mutex's name makes the set-up fail.
+    WString mutex = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_Mutex_ProcId_0x%X"),
+                                                        OLESTR("QlTestTls-Fail"));
+    CTqlSharedMemory squatter;
+    ASSERT_EQ(squatter.Create(mutex.c_str(), 4, nullptr), 0u);
+    CTqlNamedTls tls(OLESTR("QlTestTls-Fail"), 1, FALSE);
+    EXPECT_FALSE(tls.IsInitialized());
+    LPVOID value = P(1);
+    EXPECT_FALSE(tls.GetValue(0, &value));
+    EXPECT_FALSE(tls.SetValue(0, P(2), nullptr));
+    EXPECT_EQ(value, P(1));
+    WString shmem = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_ShMem_ProcId_0x%X"),
+                                                        OLESTR("QlTestTls-Fail"));
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&tls) +
+                                ", CTqlSharedMemory::Create( shmem=" + ToUtf8(shmem) +
+                                ", size=8, mutex=" + ToUtf8(mutex) + " ) fails with err=6"));
+}
+
+TEST(NamedTls, AbsurdLocationCountIsRefusedBeforeAnythingIsMade) {
+    test::TraceRecorder traces;
+    CTqlNamedTls tls(OLESTR("QlTestTls-Absurd"), 0x40000000u, FALSE);
+    EXPECT_FALSE(tls.IsInitialized());
+    EXPECT_FALSE(tls.IsCreated());
+    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&tls) +
+                                ", CTqlSharedMemory::Create( shmem="));
+    EXPECT_TRUE(traces.Contains(") fails with err=87"));
+    EXPECT_FALSE(traces.Contains("CTqlSharedMemory::Create(TqlNamedTls_QlTestTls-Absurd"))
+        << "no block was asked for";
+}
+
+TEST(NamedTls, TracesEveryStepWithItsValues) {
+    test::TraceRecorder traces;
+    std::string self;
+    {
+        CTqlNamedTls tls(OLESTR("QlTestTls-Traced"), 3, TRUE);
+        self = Hex(&tls);
+        tls.SetValue(1, P(0xBEEF), nullptr);
+        LPVOID value = nullptr;
+        tls.GetValue(1, &value);
+        tls.SetValue(1, nullptr, nullptr);
+    }
+    const std::string expected[] = {
+        "CTqlNamedTls::CTqlNamedTls() begin : this=" + self +
+            ", name='QlTestTls-Traced', locs=3, free=1",
+        "CTqlNamedTls::CTqlNamedTls() : this=" + self + ", Shared memory initialized OK.",
+        "CTqlNamedTls::CTqlNamedTls()  end  : this=" + self + ", initOK=1",
+        "CTqlNamedTls::SetValue() begin : this=" + self + ", loc=1, newVal=0xBEEF, initOK=1",
+        "CTqlNamedTls::SetValue()  end  : this=" + self + ", result=1, rpOldValue=0x0",
+        "CTqlNamedTls::GetValue() begin : this=" + self + ", loc=1, initOK=1",
+        "CTqlNamedTls::GetValue()  end  : this=" + self + ", result=1, rpValue=0xBEEF",
+        "CTqlNamedTls::SetValue()  end  : this=" + self + ", result=1, rpOldValue=0xBEEF",
+        "CTqlNamedTls::~CTqlNamedTls() begin : this=" + self + ", initOK=1, free=1",
+        "CTqlNamedTls::~CTqlNamedTls() : this=" + self + ", freeing 3 TLS indexes",
+        "CTqlNamedTls::~CTqlNamedTls()  end  : this=" + self,
+    };
+    std::size_t next = 0;
+    for (const auto& message : traces.Messages()) {
+        if (next < std::size(expected) && message.text == expected[next]) {
+            EXPECT_EQ(message.component, "RT");
+            EXPECT_EQ(message.level, 5);
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, std::size(expected))
+        << "missing: " << expected[std::min(next, std::size(expected) - 1)];
+}
+
+// A sink that, like the tracer, reads the nesting depth for every line.
+class CDepthReadingSink final : public ITraceSink {
+public:
+    void OnTraceMessage(LPCWSTR, int, LPCWSTR) override {
+        ++m_lines;
+        LPVOID depth = nullptr;
+        TqlTraceTls().GetValue(0, &depth);
+    }
+    int Lines() const { return m_lines; }
+
+private:
+    int m_lines = 0;
+};
+
+TEST(NamedTls, TracingThatReadsTheDepthDoesNotRecurse) {
+    test::TraceRecorder levels;  // every component at level 5
+    CDepthReadingSink sink;
+    ITraceSink* previous = TqlSetTraceSink(&sink);
+    LPVOID depth = nullptr;
+    bool read = TqlTraceTls().GetValue(0, &depth);
+    TqlSetTraceSink(previous);
+    EXPECT_TRUE(read);
+    // The begin and end lines of the outer call only.
+    EXPECT_EQ(sink.Lines(), 2);
+}
+
+TEST(TlsValue, OwnsOneIndexWithPerThreadValues) {
+    auto first = std::make_unique<CTqlTlsValue>();
+    CTqlTlsValue second;
+    ASSERT_TRUE(first->IsValid());
+    ASSERT_TRUE(second.IsValid());
+    EXPECT_NE(first->GetIndex(), second.GetIndex());
+    EXPECT_EQ(first->GetValue(), nullptr);
+    EXPECT_TRUE(first->SetValue(P(65001)));
+    EXPECT_EQ(first->GetValue(), P(65001));
+    EXPECT_EQ(second.GetValue(), nullptr);
+    EXPECT_EQ(TqlTlsGetValue(first->GetIndex()), P(65001)) << "a process-wide index";
+    bool otherThreadSeesNull =
+        std::async(std::launch::async, [&first] { return first->GetValue() == nullptr; }).get();
+    EXPECT_TRUE(otherThreadSeesNull);
+
+    // The destructor gives the index back.
+    DWORD index = first->GetIndex();
+    first.reset();
+    DWORD reused = kTqlNoTlsIndex;
+    ASSERT_EQ(TqlTlsAlloc(&reused), 0u);
+    EXPECT_EQ(reused, index);
+    EXPECT_EQ(TqlTlsGetValue(reused), nullptr);
+    EXPECT_EQ(TqlTlsFree(reused), 0u);
+}
+
+TEST(TlsValue, CodePageIsTheDefaultOnEveryThread) {
+    CTqlTlsValue& codePage = TqlCodePageTls();
+    ASSERT_TRUE(codePage.IsValid());
+    EXPECT_EQ(&TqlCodePageTls(), &codePage);
+    EXPECT_EQ(codePage.GetValue(), nullptr);
+    bool otherThreadDefault =
+        std::async(std::launch::async, [] { return TqlCodePageTls().GetValue() == nullptr; }).get();
+    EXPECT_TRUE(otherThreadDefault);
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,295 @@
+// Named shared memory on every platform: one block per process and name,
+// its guard mutex, and the failures Create reports.
+#include "support/shared_memory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <future>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "support/wide_string.h"
+#include "trace_recorder.h"
+
+namespace ql {
+namespace {
+
+constexpr DWORD kErrorInvalidHandle = 6;
+constexpr DWORD kErrorInvalidParameter = 87;
+constexpr DWORD kErrorAlreadyInitialized = 1247;
+constexpr DWORD kErrorTimeout = 1460;
+
+WString W(const std::string& text) { return WidenAscii(text); }
+
+// Everything traced, one message a line, for failure reports.
+std::string AllTexts(const test::TraceRecorder& traces) {
+    std::string all;
+    for (const auto& text : traces.Texts()) all += text + "\n";
+    return all;
+}
+
+// Holds a block's mutex on another thread until Release.
+class CForeignHolder {
+public:
+    explicit CForeignHolder(const std::string& mutexName) {
+        std::promise<DWORD> locked;
+        m_locked = locked.get_future();
+        m_thread = std::thread(
+            [mutexName, locked = std::move(locked), release = m_release.get_future()]() mutable {
+                CTqlSharedMemory memory;
+                DWORD created =
+                    memory.Create(W(mutexName + "-holder").c_str(), 4, W(mutexName).c_str());
+                locked.set_value(created == 0 ? memory.Lock() : created);
+                release.wait();
+                memory.Unlock();
+            });
+    }
+    ~CForeignHolder() {
+        Release();
+        m_thread.join();
+    }
+    DWORD WaitLocked() { return m_locked.get(); }
+    void Release() {
+        if (!m_released) m_release.set_value();
+        m_released = true;
+    }
+
+private:
+    std::future<DWORD> m_locked;
+    std::promise<void> m_release;
+    bool m_released = false;
+    std::thread m_thread;
+};
+
+TEST(SharedMemory, RefusesSizeZeroAndASecondCreate) {
+    CTqlSharedMemory memory;
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Twice"), 0, OLESTR("QlTestShm-Twice-M")),
+              kErrorInvalidParameter);
+    EXPECT_FALSE(memory.IsCreated());
+    EXPECT_EQ(memory.GetData(), nullptr);
+
+    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Twice"), 16, OLESTR("QlTestShm-Twice-M")), 0u);
+    ASSERT_NE(memory.GetData(), nullptr);
+    std::memcpy(memory.GetData(), "0123456789abcdef", 16);
+    void* view = memory.GetData();
+
+    // The second Create changes nothing, whatever it asks for.
+    const char other[32] = "zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz";
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Other"), 32, nullptr, other),
+              kErrorAlreadyInitialized);
+    EXPECT_EQ(memory.GetData(), view);
+    EXPECT_EQ(memory.GetSize(), 16u);
+    EXPECT_EQ(std::memcmp(memory.GetData(), "0123456789abcdef", 16), 0);
+    CTqlSharedMemory other32;
+    ASSERT_EQ(other32.Create(OLESTR("QlTestShm-Other"), 32, nullptr), 0u);
+    EXPECT_EQ(static_cast<const char*>(other32.GetData())[0], 0) << "no block was made";
+}
+
+TEST(SharedMemory, EqualNamesGiveOneBlock) {
+    const char initial[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    CTqlSharedMemory first;
+    ASSERT_EQ(first.Create(OLESTR("QlTestShm-One"), 8, OLESTR("QlTestShm-One-M"), initial), 0u);
+    EXPECT_EQ(std::memcmp(first.GetData(), initial, 8), 0);
+
+    // The second user adopts the block: its initial data does not apply.
+    const char zeros[8] = {};
+    CTqlSharedMemory second;
+    ASSERT_EQ(second.Create(OLESTR("QlTestShm-One"), 8, OLESTR("QlTestShm-One-M"), zeros), 0u);
+    EXPECT_EQ(std::memcmp(second.GetData(), initial, 8), 0);
+    static_cast<char*>(second.GetData())[0] = 42;
+    EXPECT_EQ(static_cast<const char*>(first.GetData())[0], 42);
+
+    CTqlSharedMemory unrelated;
+    ASSERT_EQ(unrelated.Create(OLESTR("QlTestShm-Two"), 8, OLESTR("QlTestShm-One-M")), 0u);
+    EXPECT_EQ(std::memcmp(unrelated.GetData(), zeros, 8), 0);
+
+    // The block lives while anyone holds it; then the name is free again.
+    first.Close();
+    EXPECT_EQ(static_cast<const char*>(second.GetData())[0], 42);
+    second.Close();
+    CTqlSharedMemory fresh;
+    ASSERT_EQ(fresh.Create(OLESTR("QlTestShm-One"), 8, nullptr), 0u);
+    EXPECT_EQ(std::memcmp(fresh.GetData(), zeros, 8), 0);
+}
+
+TEST(SharedMemory, AdoptedBlockRecordsWhatItReallyHolds) {
+    CTqlSharedMemory small;
+    ASSERT_EQ(small.Create(OLESTR("QlTestShm-Small"), 8, nullptr), 0u);
+    CTqlSharedMemory large;
+    ASSERT_EQ(large.Create(OLESTR("QlTestShm-Small"), 0x100000, nullptr, nullptr, nullptr, FALSE,
+                           TqlPagingFile(), 1),
+              0u);
+    // Whole pages of the 8-byte block, not the megabytes asked for.
+    EXPECT_GE(large.GetSize(), 8u);
+    EXPECT_LE(large.GetSize(), 0x10000u);
+    EXPECT_EQ(large.GetSizeHigh(), 0u);
+    // A smaller request keeps its own size.
+    CTqlSharedMemory smaller;
+    ASSERT_EQ(smaller.Create(OLESTR("QlTestShm-Small"), 4, nullptr), 0u);
+    EXPECT_EQ(smaller.GetSize(), 4u);
+}
+
+TEST(SharedMemory, NameHeldByAnotherKindOfObjectFails) {
+    test::TraceRecorder traces;  // the error's text is the system's own
+    // The mutex takes the name first, so the mapping cannot have it.
+    CTqlSharedMemory memory;
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Clash"), 8, OLESTR("QlTestShm-Clash")),
+              kErrorInvalidHandle);
+    EXPECT_FALSE(memory.IsCreated());
+    EXPECT_EQ(memory.GetData(), nullptr);
+    EXPECT_EQ(memory.Lock(), 0u) << "no mutex is left open";
+    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- _CreateFileMapping() failed, err=6 ("))
+        << AllTexts(traces);
+    EXPECT_TRUE(traces.Contains(
+        "CTqlSharedMemory::Create(QlTestShm-Clash, 8, QlTestShm-Clash) result - 6"));
+
+    // And the other way round: a mapping holds the mutex's name.
+    CTqlSharedMemory holder;
+    ASSERT_EQ(holder.Create(OLESTR("QlTestShm-Clash2"), 8, nullptr), 0u);
+    CTqlSharedMemory blocked;
+    EXPECT_EQ(blocked.Create(OLESTR("QlTestShm-Other2"), 8, OLESTR("QlTestShm-Clash2")),
+              kErrorInvalidHandle);
+    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- _CreateMutex() failed, err=6 ("))
+        << AllTexts(traces);
+}
+
+TEST(SharedMemory, CreateTracesItsResult) {
+    test::TraceRecorder traces;
+    CTqlSharedMemory memory;
+    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Traced"), 12, nullptr), 0u);
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Traced"), 0, nullptr), kErrorInvalidParameter);
+    auto messages = traces.Messages();
+    int found = 0;
+    for (const auto& message : messages) {
+        if (message.text == "CTqlSharedMemory::Create(QlTestShm-Traced, 12, <null>) result - 0" ||
+            message.text == "CTqlSharedMemory::Create(QlTestShm-Traced, 0, <null>) result - 87") {
+            EXPECT_EQ(message.component, "RT");
+            EXPECT_EQ(message.level, 3);
+            ++found;
+        }
+    }
+    EXPECT_EQ(found, 2);
+}
+
+TEST(SharedMemory, LockIsRecursivePerThreadAndTimesOut) {
+    CTqlSharedMemory memory;
+    EXPECT_EQ(memory.Lock(0), 0u) << "without a mutex locking succeeds at once";
+    EXPECT_EQ(memory.Unlock(), 0u);
+    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Lock"), 4, OLESTR("QlTestShm-Lock-M")), 0u);
+
+    EXPECT_EQ(memory.Lock(0), 0u);
+    EXPECT_EQ(memory.Lock(0), 0u);
+    EXPECT_EQ(memory.Unlock(), 0u);
+    EXPECT_EQ(memory.Unlock(), 0u);
+    EXPECT_NE(memory.Unlock(), 0u) << "not held any more";
+
+    CForeignHolder holder("QlTestShm-Lock-M");
+    ASSERT_EQ(holder.WaitLocked(), 0u);
+    EXPECT_EQ(memory.Lock(50), kErrorTimeout);
+    {
+        CTqlSharedMemory::CShield shield(memory, true, 50);
+        EXPECT_FALSE(shield.IsLocked());
+        EXPECT_EQ(shield.GetResult(), kErrorTimeout);
+    }
+    holder.Release();
+    EXPECT_EQ(memory.Lock(10000), 0u);
+    EXPECT_EQ(memory.Unlock(), 0u);
+}
+
+TEST(SharedMemory, LockOfAThreadThatEndedIsTakenOver) {
+    CTqlSharedMemory memory;
+    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Abandon"), 4, OLESTR("QlTestShm-Abandon-M")), 0u);
+    DWORD lockedByThread = 1;
+    // The thread ends holding the lock: it is abandoned, not held for ever.
+    std::thread([&] { lockedByThread = memory.Lock(); }).join();
+    ASSERT_EQ(lockedByThread, 0u);
+    CTqlSharedMemory other;
+    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Abandon"), 4, OLESTR("QlTestShm-Abandon-M"), nullptr,
+                           nullptr, FALSE, TqlPagingFile(), 0, 5000),
+              0u);
+    EXPECT_EQ(other.Lock(5000), 0u);
+    EXPECT_EQ(other.Unlock(), 0u);
+}
+
+TEST(SharedMemory, ShieldHoldsTheLockForItsScope) {
+    CTqlSharedMemory memory;
+    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
+    CTqlSharedMemory other;
+    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
+    auto lockFromOtherThread = [&other] {
+        return std::async(std::launch::async,
+                          [&other] {
+                              DWORD result = other.Lock(20);
+                              if (result == 0) other.Unlock();
+                              return result;
+                          })
+            .get();
+    };
+    {
+        CTqlSharedMemory::CShield shield(memory);
+        EXPECT_TRUE(shield.IsLocked());
+        EXPECT_EQ(shield.GetResult(), 0u);
+        EXPECT_EQ(lockFromOtherThread(), kErrorTimeout);
+    }
+    EXPECT_EQ(lockFromOtherThread(), 0u);
+    {
+        CTqlSharedMemory::CShield unlocked(memory, false);
+        EXPECT_FALSE(unlocked.IsLocked());
+        EXPECT_EQ(unlocked.GetResult(), 0u);
+        EXPECT_EQ(lockFromOtherThread(), 0u);
+    }
+}
+
+TEST(SharedMemory, CreateGivesUpWhenTheMutexStaysTaken) {
+    test::TraceRecorder traces;
+    CForeignHolder holder("QlTestShm-Busy-M");
+    ASSERT_EQ(holder.WaitLocked(), 0u);
+    CTqlSharedMemory memory;
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Busy"), 4, OLESTR("QlTestShm-Busy-M"), nullptr,
+                            nullptr, FALSE, TqlPagingFile(), 0, 30),
+              kErrorTimeout);
+    EXPECT_FALSE(memory.IsCreated());
+    EXPECT_EQ(memory.Lock(0), 0u) << "no mutex is left open";
+    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- shield(this) failed, err=1460 ("));
+    holder.Release();
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Busy"), 4, OLESTR("QlTestShm-Busy-M"), nullptr,
+                            nullptr, FALSE, TqlPagingFile(), 0, 10000),
+              0u);
+}
+
+TEST(SharedMemory, CloseGivesBackItsLocksAndAllowsANewCreate) {
+    CTqlSharedMemory memory;
+    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
+    ASSERT_EQ(memory.Lock(), 0u);
+    ASSERT_EQ(memory.Lock(), 0u);
+    CTqlSharedMemory other;
+    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
+    memory.Close();
+    memory.Close();
+    EXPECT_FALSE(memory.IsCreated());
+    EXPECT_EQ(memory.GetSize(), 0u);
+    DWORD fromOtherThread = std::async(std::launch::async, [&other] {
+                                DWORD result = other.Lock(1000);
+                                if (result == 0) other.Unlock();
+                                return result;
+                            }).get();
+    EXPECT_EQ(fromOtherThread, 0u);
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
+}
+
+TEST(SharedMemory, ProcessObjectNamesCarryTheProcessId) {
+    WString name = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_ShMem_ProcId_0x%X"),
+                                                       OLESTR("Abc"));
+    EXPECT_TRUE(std::regex_match(ToUtf8(name),
+                                 std::regex("TqlNamedTls_Abc_ShMem_ProcId_0x[1-9A-F][0-9A-F]*")))
+        << ToUtf8(name);
+    WString heap =
+        CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedHeap_Mutex_%s_ProcId_0x%X"), nullptr);
+    std::string pid = ToUtf8(name.substr(name.rfind('x') + 1));
+    EXPECT_EQ(ToUtf8(heap), "TqlNamedHeap_Mutex__ProcId_0x" + pid);
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,164 @@
+// Windows kills a pool thread that ignores its quit event, posts WM_QUIT when
+// asked, and pumps the closing thread's messages while it waits.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "support/thread_pool.h"
+#include "trace_recorder.h"
+
+namespace ql {
+namespace {
+
+constexpr DWORD kExitCodeOfKilledThread = 1460;
+constexpr auto kPatience = std::chrono::seconds(120);
+
+template <class Condition>
+bool Eventually(Condition condition) {
+    auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+struct Worker {
+    std::atomic<bool> started{false};
+    std::atomic<bool> sawQuit{false};
+    HANDLE thread = nullptr;  // a duplicate the test closes
+    HWND window = nullptr;    // of the closing thread
+};
+
+DWORD IgnoreQuit(LPVOID argument, HANDLE /*quitEvent*/) {
+    auto* worker = static_cast<Worker*>(argument);
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &worker->thread,
+                    0, FALSE, DUPLICATE_SAME_ACCESS);
+    worker->started = true;
+    for (;;) Sleep(20);
+}
+
+TEST(ThreadPoolWin, HungWorkIsTerminatedWithExitCode1460) {
+    test::TraceRecorder traces;
+    HANDLE pool = nullptr;
+    ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 200), 0u);
+    Worker worker;
+    ASSERT_EQ(TqlRunInPool(pool, IgnoreQuit, &worker, INFINITE, 0, 0), 0u);
+    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
+
+    EXPECT_EQ(TqlCloseThread(pool, FALSE), 0u);
+    EXPECT_TRUE(traces.Contains("hangs, kill it!"));
+    ASSERT_NE(worker.thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(worker.thread, 0), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(GetExitCodeThread(worker.thread, &exitCode));
+    EXPECT_EQ(exitCode, kExitCodeOfKilledThread);
+    CloseHandle(worker.thread);
+    EXPECT_EQ(TqlWaitThreadPool(pool, TRUE, 0), 6u);
+}
+
+// Ends only on WM_QUIT.
+DWORD RunMessageLoop(LPVOID argument, HANDLE /*quitEvent*/) {
+    auto* worker = static_cast<Worker*>(argument);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // makes the queue
+    worker->started = true;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    worker->sawQuit = true;
+    return 0;
+}
+
+TEST(ThreadPoolWin, QuitMessageEndsAWorkerThatRunsAMessageLoop) {
+    test::TraceRecorder traces;
+    HANDLE pool = nullptr;
+    ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 120000), 0u);
+    Worker worker;
+    ASSERT_EQ(TqlRunInPool(pool, RunMessageLoop, &worker, INFINITE, 0, 0), 0u);
+    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
+    EXPECT_EQ(TqlCloseThread(pool, TRUE), 0u);
+    EXPECT_TRUE(worker.sawQuit.load());
+    EXPECT_FALSE(traces.Contains("hangs, kill it!"));
+    EXPECT_FALSE(traces.Contains("_PostThreadMessage(WM_QUIT) failed"));
+}
+
+DWORD WaitForQuitEvent(LPVOID argument, HANDLE quitEvent) {
+    auto* worker = static_cast<Worker*>(argument);
+    worker->started = true;
+    worker->sawQuit = TqlWaitForQuit(quitEvent, INFINITE);
+    return 0;
+}
+
+TEST(ThreadPoolWin, AFailedQuitMessageIsTracedAndTheQuitEventStillWorks) {
+    test::TraceRecorder traces;
+    HANDLE pool = nullptr;
+    ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 120000), 0u);
+    Worker worker;
+    ASSERT_EQ(TqlRunInPool(pool, WaitForQuitEvent, &worker, INFINITE, 0, 0), 0u);
+    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
+    // The worker has no message queue, so the message cannot be posted.
+    EXPECT_EQ(TqlCloseThread(pool, TRUE), 0u);
+    EXPECT_TRUE(worker.sawQuit.load());
+    EXPECT_TRUE(traces.Contains("TqlCloseThread()- _PostThreadMessage(WM_QUIT) failed, err="));
+    EXPECT_FALSE(traces.Contains("hangs, kill it!"));
+}
+
+constexpr UINT kPing = WM_APP + 1;
+std::atomic<int> g_pings{0};
+
+LRESULT CALLBACK CountPings(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kPing) {
+        ++g_pings;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// On quit, needs the closing thread to take a sent message before it can end.
+DWORD PingCloserOnQuit(LPVOID argument, HANDLE quitEvent) {
+    auto* worker = static_cast<Worker*>(argument);
+    worker->started = true;
+    TqlWaitForQuit(quitEvent, INFINITE);
+    SendMessageW(worker->window, kPing, 0, 0);
+    worker->sawQuit = true;
+    return 0;
+}
+
+TEST(ThreadPoolWin, ClosingPumpsMessagesAndKeepsItsOwnQuitMessage) {
+    test::TraceRecorder traces;
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = CountPings;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuillonThreadPoolTestWindow";
+    ATOM atom = RegisterClassW(&windowClass);
+    ASSERT_NE(atom, 0);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    HANDLE pool = nullptr;
+    ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 120000), 0u);
+    Worker worker;
+    worker.window = window;
+    g_pings = 0;
+    ASSERT_EQ(TqlRunInPool(pool, PingCloserOnQuit, &worker, INFINITE, 0, 0), 0u);
+    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
+
+    // A quit message meant for this thread's own loop survives the pumping.
+    PostQuitMessage(7);
+    EXPECT_EQ(TqlCloseThread(pool, FALSE), 0u);
+    EXPECT_TRUE(worker.sawQuit.load());
+    EXPECT_EQ(g_pings.load(), 1);
+    EXPECT_FALSE(traces.Contains("hangs, kill it!"));
+    MSG message = {};
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(message.wParam, 7u);
+
+    DestroyWindow(window);
+    UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
+}
+
+}  // namespace
+}  // namespace ql

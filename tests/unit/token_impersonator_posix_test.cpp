@@ -1,0 +1,108 @@
+// The POSIX stand-in for tokens: every token handle is closed exactly once,
+// impersonation is a per-thread record that never touches the process's
+// credentials, and the current user is named from the user database.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "support/account_names.h"
+#include "support/token_impersonator.h"
+#include "trace_recorder.h"
+
+namespace ql {
+namespace {
+
+constexpr DWORD kInvalidHandle = 6;  // the system's code for a handle that names nothing
+
+bool ThreadImpersonates() {
+    CTqlToken token;
+    return CTqlTokenImpersonator::GetImpersonationToken(token, FALSE) == 0;
+}
+
+std::string HostLabel() {
+    char host[300] = {};
+    gethostname(host, sizeof host - 1);
+    if (char* dot = std::strchr(host, '.')) *dot = 0;
+    return host;
+}
+
+TEST(TokenImpersonatorPosix, NestedImpersonationClosesEverySavedToken) {
+    std::size_t before = TqlPosixOpenTokenCount();
+    {
+        CTqlToken process;
+        ASSERT_EQ(CTqlTokenImpersonator::GetImpersonationToken(process, TRUE), 0u);
+        CTqlTokenImpersonator impersonator;
+        ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
+        // The first entry saved nothing (the thread was not impersonating).
+        EXPECT_EQ(TqlPosixOpenTokenCount(), before + 1);
+        ASSERT_EQ(impersonator.Impersonate(process.Get()), 0u);
+        ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
+        // process, and the thread tokens saved by the second and third calls.
+        EXPECT_EQ(TqlPosixOpenTokenCount(), before + 3);
+        EXPECT_EQ(impersonator.Revert(FALSE), 0u);
+        EXPECT_EQ(TqlPosixOpenTokenCount(), before + 2);
+    }
+    EXPECT_EQ(TqlPosixOpenTokenCount(), before);
+    EXPECT_FALSE(ThreadImpersonates());
+}
+
+TEST(TokenImpersonatorPosix, FailedImpersonateClosesWhatItSaved) {
+    CTqlTokenImpersonator impersonator;
+    ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
+    std::size_t before = TqlPosixOpenTokenCount();
+    EXPECT_EQ(impersonator.Impersonate(reinterpret_cast<HANDLE>(0x7777)), kInvalidHandle);
+    EXPECT_EQ(TqlPosixOpenTokenCount(), before);
+    EXPECT_EQ(impersonator.Depth(), 1u);
+}
+
+TEST(TokenImpersonatorPosix, TokensCloseOnceAndHandlesAreNotReused) {
+    CTqlToken first;
+    ASSERT_EQ(CTqlTokenImpersonator::GetImpersonationToken(first, TRUE), 0u);
+    HANDLE stale = first.Get();
+    first.Reset();
+    EXPECT_EQ(TqlCloseToken(stale), kInvalidHandle);
+    CTqlToken second;
+    ASSERT_EQ(CTqlTokenImpersonator::GetImpersonationToken(second, TRUE), 0u);
+    EXPECT_NE(second.Get(), stale);
+    EXPECT_EQ(TqlCloseToken(nullptr), kInvalidHandle);
+}
+
+TEST(TokenImpersonatorPosix, ImpersonationNeverChangesTheCredentials) {
+    uid_t uid = getuid();
+    uid_t euid = geteuid();
+    gid_t gid = getgid();
+    CTqlTokenImpersonator impersonator;
+    ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
+    EXPECT_EQ(getuid(), uid);
+    EXPECT_EQ(geteuid(), euid);
+    EXPECT_EQ(getgid(), gid);
+}
+
+TEST(TokenImpersonatorPosix, ImpersonationBelongsToTheCallingThread) {
+    CTqlTokenImpersonator impersonator;
+    ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
+    bool otherImpersonates = true;
+    std::thread other([&] { otherImpersonates = ThreadImpersonates(); });
+    other.join();
+    EXPECT_FALSE(otherImpersonates);
+    EXPECT_TRUE(ThreadImpersonates());
+}
+
+TEST(TokenImpersonatorPosix, CurrentUserIsTheHostAndTheEffectiveUsersName) {
+    passwd record{};
+    passwd* found = nullptr;
+    char storage[4096];
+    ASSERT_EQ(getpwuid_r(geteuid(), &record, storage, sizeof storage, &found), 0);
+    ASSERT_NE(found, nullptr);
+    test::TraceRecorder recorder;
+    CTqlTokenImpersonator::TraceCurrentUser(kTqlRuntimeComponent, kTqlLevelEntry, OLESTR("Now: "));
+    EXPECT_TRUE(recorder.Contains("CTqlTokenImpersonator::TraceCurrentUser() - Now: '" +
+                                  HostLabel() + "\\" + record.pw_name + "'"));
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+#include "support/valid_ptr.h"
+#include "trace_recorder.h"
+
+namespace ql {
+namespace {
+
+// Three pages of this process's own mapping, released at the end.
+class Pages {
+public:
+    Pages() {
+        m_size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        void* base =
+            ::mmap(nullptr, 3 * m_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        m_base = base == MAP_FAILED ? nullptr : static_cast<char*>(base);
+    }
+    ~Pages() {
+        if (m_base != nullptr) ::munmap(m_base, 3 * m_size);
+    }
+    Pages(const Pages&) = delete;
+    Pages& operator=(const Pages&) = delete;
+    char* Page(int index) const { return m_base + index * m_size; }
+    std::size_t Size() const { return m_size; }
+
+private:
+    char* m_base = nullptr;
+    std::size_t m_size = 0;
+};
+
+TEST(ValidPtrPosix, ReadsProtectionsAndExtentsFromTheMemoryMap) {
+    test::TraceRecorder traces;
+    Pages pages;
+    ASSERT_NE(pages.Page(0), nullptr);
+    ASSERT_EQ(::mprotect(pages.Page(1), pages.Size(), PROT_READ), 0);
+    ASSERT_EQ(::munmap(pages.Page(2), pages.Size()), 0);
+
+    // Page 0 alone: read/write.
+    EXPECT_TRUE(TqlIsValidPtr(pages.Page(0), pages.Size(), kTqlWritableProtections));
+    // A range that runs from page 0 into the read-only page 1.
+    EXPECT_FALSE(TqlIsValidPtr(pages.Page(0) + 8, pages.Size(), kTqlReadableProtections));
+    EXPECT_TRUE(traces.Contains("BAD PTR, (pv + cb) exceeds (BaseAddress + RegionSize)"));
+    // Page 1: readable only.
+    EXPECT_TRUE(TqlIsValidPtr(pages.Page(1), 16, kTqlReadableProtections));
+    EXPECT_FALSE(TqlIsValidPtr(pages.Page(1), 16, kTqlWritableProtections));
+    EXPECT_TRUE(traces.Contains("memInfo.Protect (00000002) does not match dwFlags"));
+    // Page 2: no longer mapped.
+    EXPECT_FALSE(TqlIsValidPtr(pages.Page(2), 1, kTqlReadableProtections));
+    EXPECT_TRUE(traces.Contains("memInfo.State (00010000) is not MEM_COMMIT"));
+    // No access at all.
+    ASSERT_EQ(::mprotect(pages.Page(1), pages.Size(), PROT_NONE), 0);
+    EXPECT_FALSE(TqlIsValidPtr(pages.Page(1), 1, kTqlReadableProtections));
+    EXPECT_TRUE(traces.Contains("memInfo.Protect (00000001) does not match dwFlags"));
+}
+
+TEST(ValidPtrPosix, AKernelAddressIsNotValid) {
+    const void* kernel = reinterpret_cast<const void*>(~std::uintptr_t{0} - 0xFFFF);
+    EXPECT_FALSE(TqlIsValidPtr(kernel, 1, kTqlReadableProtections));
+}
+
+}  // namespace
+}  // namespace ql
