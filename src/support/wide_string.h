@@ -18,6 +18,8 @@ inline std::size_t WideLength(LPCWSTR text) {
 // ASCII-only widening, for texts the library itself composes.
 inline WString WidenAscii(std::string_view text) { return WString(text.begin(), text.end()); }
 
+// Appends one code point (up to U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string ToUtf8(WStringView text);
 // UTF-8 to UTF-16; invalid sequences become U+FFFD.
