@@ -1,16 +1,8 @@
-# Build-time code generation hook (placeholder).
-#
-# A Python generator under codegen/ will turn the data in catalogue/ into C++
-# sources. Its rules belong in this file:
-#   * add_custom_command(OUTPUT ${QL_GENERATED_DIR}/<component>/<file>
-#                        COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/codegen/...
-#                        DEPENDS <generator scripts> <catalogue files>)
-#   * list(APPEND QL_GENERATED_SOURCES <every generated .cpp and .h>)
-# quillon_core compiles QL_GENERATED_SOURCES and has QL_GENERATED_DIR on its
-# public include path, so a generated header is included exactly like a
-# hand-written one: #include "<component>/<file>.h".
-#
-# Until codegen/ exists this module only defines the two variables.
+# Build-time code generation: codegen/generate.py turns the data in
+# catalogue/ into C++ sources, the type library source and the catalogue
+# listing under ${QL_GENERATED_DIR}. quillon_core compiles
+# QL_GENERATED_SOURCES and has QL_GENERATED_DIR on its public include path,
+# so a generated header is included as "catalogue/<file>.h".
 
 include_guard(GLOBAL)
 
@@ -18,7 +10,41 @@ set(QL_GENERATED_DIR "${CMAKE_BINARY_DIR}/generated")
 set(QL_GENERATED_SOURCES "")
 file(MAKE_DIRECTORY "${QL_GENERATED_DIR}")
 
-if(EXISTS "${PROJECT_SOURCE_DIR}/codegen")
-    find_package(Python3 REQUIRED COMPONENTS Interpreter)
-    # Generation rules go here once the generator exists.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(QL_CATALOGUE_DIR "${PROJECT_SOURCE_DIR}/catalogue")
+file(GLOB_RECURSE QL_CATALOGUE_FILES CONFIGURE_DEPENDS "${QL_CATALOGUE_DIR}/*.cat")
+file(GLOB QL_CODEGEN_SCRIPTS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/codegen/*.py")
+
+execute_process(
+    COMMAND "${Python3_EXECUTABLE}" "${PROJECT_SOURCE_DIR}/codegen/generate.py"
+            "${QL_CATALOGUE_DIR}" "${QL_GENERATED_DIR}" --list
+    OUTPUT_VARIABLE ql_generated_names
+    OUTPUT_STRIP_TRAILING_WHITESPACE
+    RESULT_VARIABLE ql_codegen_result)
+if(NOT ql_codegen_result EQUAL 0)
+    message(FATAL_ERROR "codegen/generate.py could not read the catalogue")
 endif()
+
+set(QL_GENERATED_FILES "")
+foreach(name IN LISTS ql_generated_names)
+    list(APPEND QL_GENERATED_FILES "${QL_GENERATED_DIR}/${name}")
+endforeach()
+
+# The generator rewrites only files whose text changed, so a change to the
+# catalogue recompiles only what it touches (Ninja restats the outputs).
+add_custom_command(
+    OUTPUT ${QL_GENERATED_FILES}
+    COMMAND "${Python3_EXECUTABLE}" "${PROJECT_SOURCE_DIR}/codegen/generate.py"
+            "${QL_CATALOGUE_DIR}" "${QL_GENERATED_DIR}"
+    DEPENDS ${QL_CATALOGUE_FILES} ${QL_CODEGEN_SCRIPTS}
+    COMMENT "Generating interfaces, records and proxies from the catalogue"
+    VERBATIM)
+
+foreach(file IN LISTS QL_GENERATED_FILES)
+    if(file MATCHES "\\.(cpp|h|inc)$")
+        list(APPEND QL_GENERATED_SOURCES "${file}")
+    endif()
+endforeach()
+set(QL_GENERATED_IDL "${QL_GENERATED_DIR}/catalogue/quillon.idl")
+set(QL_GENERATED_LISTING "${QL_GENERATED_DIR}/catalogue/catalogue.json")

@@ -46,10 +46,34 @@ private:
     LPCWSTR m_value;
 };
 
-// A single pointer sent as a unique pointer, and read back as one when
-// kReadBack ([in,out]). The caller's pointee is never freed; a null pointer
+// A value sent in its plain encoding from the caller's pointer; a null
+// pointer sends the zero value.
+template <class W>
+class InValueAtArg {
+public:
+    using T = typename W::type;
+    explicit InValueAtArg(const T* pointer) noexcept : m_pointer(pointer) {}
+    void Prepare(ATL::IAtlMemMgr*) noexcept {}
+    void Write(CBinarySerializer& out) {
+        if (m_pointer != nullptr) {
+            W::Write(out, *m_pointer);
+            return;
+        }
+        T zero;
+        std::memset(static_cast<void*>(&zero), 0, sizeof zero);
+        W::Write(out, zero);
+    }
+    void Read(CBinaryDeserializer&) noexcept {}
+    void Finish() noexcept {}
+
+private:
+    const T* m_pointer;
+};
+
+// A single pointer travelling as a unique pointer: written when kWrite,
+// read back when kRead. The caller's pointee is never freed; a null pointer
 // travels as absent and whatever the reply carries lands in a temporary.
-template <class W, bool kReadBack>
+template <class W, bool kWrite, bool kRead>
 class UniquePointerArg {
 public:
     using T = typename W::type;
@@ -57,14 +81,42 @@ public:
     void Prepare(ATL::IAtlMemMgr* memMgr) {
         m_holder.emplace(ParameterHolder<W>::ForCallerPointer(memMgr, m_pointer));
     }
-    void Write(CBinarySerializer& out) { m_holder->Write(out); }
+    void Write(CBinarySerializer& out) {
+        if constexpr (kWrite) m_holder->Write(out);
+    }
     void Read(CBinaryDeserializer& in) {
-        if constexpr (kReadBack) m_holder->Read(in);
+        if constexpr (kRead) m_holder->Read(in);
     }
     void Finish() noexcept { m_holder.reset(); }
 
 private:
     T* m_pointer;
+    std::optional<ParameterHolder<W>> m_holder;
+};
+
+// The caller's pointer variable read as a unique pointer: a received
+// pointee replaces (and frees) the one the variable held. An [out]
+// variable (kClearFirst) holds nothing yet and is set to null first. A null
+// variable reads into a cell of the holder's own, freed afterwards.
+template <class W>
+class UniqueVariableArg {
+public:
+    using T = typename W::type;
+    UniqueVariableArg(T** variable, bool clearFirst) noexcept
+        : m_variable(variable), m_bClearFirst(clearFirst) {}
+    void Prepare(ATL::IAtlMemMgr* memMgr) noexcept { m_pMemMgr = memMgr; }
+    void Write(CBinarySerializer&) noexcept {}
+    void Read(CBinaryDeserializer& in) {
+        if (m_variable != nullptr && m_bClearFirst) *m_variable = nullptr;
+        m_holder.emplace(ParameterHolder<W>::ForPointerVariable(m_pMemMgr, m_variable));
+        m_holder->Read(in);
+    }
+    void Finish() noexcept { m_holder.reset(); }
+
+private:
+    T** m_variable;
+    bool m_bClearFirst;
+    ATL::IAtlMemMgr* m_pMemMgr = nullptr;
     std::optional<ParameterHolder<W>> m_holder;
 };
 
@@ -142,20 +194,115 @@ private:
     std::optional<ArrayHolder<W>> m_holder;
 };
 
+// A received sized array into the caller's array variable and count (a
+// null count: the length is read and not handed back). The array may grow;
+// [out] variables (kClearFirst) are emptied first, [in,out] ones keep their
+// array and its capacity. The holder is built only when the reply is read,
+// so that what is sent before is the caller's own.
+template <class W>
+class RecvArrayArg {
+public:
+    using T = typename W::type;
+    RecvArrayArg(T** elements, ULONG* count, bool clearFirst) noexcept
+        : m_elements(elements), m_count(count), m_bClearFirst(clearFirst) {}
+    void Prepare(ATL::IAtlMemMgr* memMgr) noexcept { m_pMemMgr = memMgr; }
+    void Write(CBinarySerializer&) noexcept {}
+    void Read(CBinaryDeserializer& in) {
+        if (m_bClearFirst) {
+            if (m_elements != nullptr) *m_elements = nullptr;
+            if (m_count != nullptr) *m_count = 0;
+        }
+        m_holder.emplace(m_pMemMgr, m_elements, m_count, nullptr, true);
+        m_holder->Read(in);
+    }
+    void Finish() noexcept { m_holder.reset(); }
+
+private:
+    T** m_elements;
+    ULONG* m_count;
+    bool m_bClearFirst;
+    ATL::IAtlMemMgr* m_pMemMgr = nullptr;
+    std::optional<ArrayHolder<W>> m_holder;
+};
+
+// A received sized array into a caller's buffer of fixed capacity (a
+// single pointer argument): a reply longer than the buffer fails with
+// ERROR_INVALID_USER_BUFFER. The count receives the length; an [out] count
+// (kClearCount) is set to 0 first so that nothing in the buffer is taken for
+// a previous result. A null buffer reads into a temporary.
+template <class W>
+class RecvArrayFixedArg {
+public:
+    using T = typename W::type;
+    RecvArrayFixedArg(T* buffer, ULONG* count, ULONG capacity, bool clearCount) noexcept
+        : m_buffer(buffer), m_count(count), m_capacity(capacity), m_bClearCount(clearCount) {}
+    void Prepare(ATL::IAtlMemMgr* memMgr) noexcept { m_pMemMgr = memMgr; }
+    void Write(CBinarySerializer&) noexcept {}
+    void Read(CBinaryDeserializer& in) {
+        if (m_count != nullptr && m_bClearCount) *m_count = 0;
+        if (m_buffer == nullptr) m_capacity = 0;
+        m_holder.emplace(m_pMemMgr, m_buffer != nullptr ? &m_buffer : nullptr, &m_capacity, m_count,
+                         false);
+        m_holder->Read(in);
+    }
+    void Finish() noexcept { m_holder.reset(); }
+
+private:
+    T* m_buffer;
+    ULONG* m_count;
+    ULONG m_capacity;
+    bool m_bClearCount;
+    ATL::IAtlMemMgr* m_pMemMgr = nullptr;
+    std::optional<ArrayHolder<W>> m_holder;
+};
+
+// The pointee of a caller's pointer-to-pointer argument, or null.
+template <class T>
+T* Pointee(T** variable) noexcept {
+    return variable != nullptr ? *variable : nullptr;
+}
+// A caller's 32-bit count variable as the holders' count cell.
+inline ULONG* CountCell(ULONG* count) noexcept { return count; }
+inline ULONG* CountCell(LONG* count) noexcept { return reinterpret_cast<ULONG*>(count); }
+// A buffer capacity given as a signed count; a negative one holds nothing.
+inline ULONG Capacity(LONG count) noexcept { return count > 0 ? static_cast<ULONG>(count) : 0u; }
+
 template <class W>
 InArg<W> In(const typename W::type& value) {
     return InArg<W>(value);
 }
 inline InWideStringArg InWideString(LPCWSTR value) { return InWideStringArg(value); }
+template <class W>
+InValueAtArg<W> InValueAt(const typename W::type* pointer) {
+    return InValueAtArg<W>(pointer);
+}
 // [in] record or scalar passed by pointer.
 template <class W>
-UniquePointerArg<W, false> InPtr(const typename W::type* pointer) {
-    return UniquePointerArg<W, false>(const_cast<typename W::type*>(pointer));
+UniquePointerArg<W, true, false> InPtr(const typename W::type* pointer) {
+    return UniquePointerArg<W, true, false>(const_cast<typename W::type*>(pointer));
 }
 // [in,out] record or scalar passed by pointer.
 template <class W>
-UniquePointerArg<W, true> InOut(typename W::type* pointer) {
-    return UniquePointerArg<W, true>(pointer);
+UniquePointerArg<W, true, true> InOut(typename W::type* pointer) {
+    return UniquePointerArg<W, true, true>(pointer);
+}
+// Read back as a unique pointer into the caller's pointee only.
+template <class W>
+UniquePointerArg<W, false, true> RecvUnique(typename W::type* pointer) {
+    return UniquePointerArg<W, false, true>(pointer);
+}
+template <class W>
+UniqueVariableArg<W> RecvUniqueVariable(typename W::type** variable, bool clearFirst) {
+    return UniqueVariableArg<W>(variable, clearFirst);
+}
+template <class W>
+RecvArrayArg<W> RecvArray(typename W::type** elements, ULONG* count, bool clearFirst) {
+    return RecvArrayArg<W>(elements, count, clearFirst);
+}
+template <class W>
+RecvArrayFixedArg<W> RecvArrayFixed(typename W::type* buffer, ULONG* count, ULONG capacity,
+                                    bool clearCount) {
+    return RecvArrayFixedArg<W>(buffer, count, capacity, clearCount);
 }
 template <class W>
 OutArg<W> Out(typename W::type* target) {
@@ -178,8 +325,16 @@ ArrayInOutArg<W> ArrayInOut(typename W::type** elements, ULONG* count) {
 // The event chain, the last [in,out] argument of almost every method. The
 // caller's head node is kept; the nodes it had behind it are freed and the
 // reply's further nodes become the caller's.
-inline UniquePointerArg<wire::Event, true> Event(_RNSM_EVENT* head) {
-    return UniquePointerArg<wire::Event, true>(head);
+inline UniquePointerArg<wire::Event, true, true> Event(_RNSM_EVENT* head) {
+    return UniquePointerArg<wire::Event, true, true>(head);
+}
+// The same chain, sent and read back by two descriptors (the send list and
+// the receive list of a generated proxy).
+inline UniquePointerArg<wire::Event, true, false> SendEvent(_RNSM_EVENT* head) {
+    return UniquePointerArg<wire::Event, true, false>(head);
+}
+inline UniquePointerArg<wire::Event, false, true> RecvEvent(_RNSM_EVENT* head) {
+    return UniquePointerArg<wire::Event, false, true>(head);
 }
 
 }  // namespace ql::call

@@ -63,12 +63,22 @@ CSoapRepository::~CSoapRepository() {
 
 HRESULT CSoapRepository::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return hr::kPointer;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IQuillon)) {
-        *ppv = static_cast<IQuillon*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
+    void* found = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IQuillon))
+        found = static_cast<IQuillon*>(this);
+    else
+        found = FamilyInterface(riid);
+    *ppv = found;
+    if (found == nullptr) return CallThisForEveryQI(riid);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT CSoapRepository::CallThisForEveryQI(REFIID riid) {
+    TqlTraceMsg(m_trace, kTqlLevelEntry,
+                OLESTR("CSoapRepository::CallThisForEveryQI() - Quering for %1!GI!. Returning "
+                       "E_NOINTERFACE..."),
+                &riid);
     return hr::kNoInterface;
 }
 

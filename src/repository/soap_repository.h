@@ -5,9 +5,9 @@
 
 #include <memory>
 
+#include "catalogue/interfaces.h"
 #include "config/client_config.h"
 #include "proxies/call_frame.h"
-#include "repository/quillon_interface.h"
 #include "support/critical_section.h"
 #include "transport/abs_http_bin_transport.h"
 
@@ -18,7 +18,19 @@ namespace ql {
 inline constexpr IID IID_IHttpPersist = {
     0x757F4FF4, 0x1FD0, 0x4B4A, {0x8C, 0xEE, 0x42, 0xFF, 0x31, 0xCD, 0x6A, 0x6D}};
 
-class CSoapRepository : public IQuillon {
+// The object's interface positions: IQuillon first (followed in its table
+// by the object's own virtual operations), then the most derived interface
+// of every family. Every version identifier of a family answers that
+// family's pointer.
+class CSoapRepository : public IQuillon,
+                        public IDSFileSystem_62,
+                        public IDSFileSystemView_622,
+                        public IDSVault_621,
+                        public IDSSBS_621,
+                        public IJobQueue_621,
+                        public INTLocalUserManager_61,
+                        public INDMUpdateEx_61,
+                        public IEventReportImp {
 public:
     static constexpr DWORD kDefaultTimeoutMs = 120000;
 
@@ -51,6 +63,9 @@ public:
     virtual HRESULT IHttpPersist_Ping(ULONG* pStatus);
     virtual HRESULT IHttpPersist_CheckTransport();
 
+    // The remote methods of every family (generated).
+#include "catalogue/repository_methods.inc"
+
     // What the proxies' frame runs on.
     CallTarget Target() noexcept {
         return CallTarget{m_callLock, m_dwTransportType, m_pRemote, *m_pTransport, m_trace};
@@ -66,6 +81,13 @@ public:
 private:
     CSoapRepository(std::unique_ptr<CAbsHttpBinTransport> transport, LPCWSTR apiName,
                     ClientConfigOpener openConfig);
+
+    // The family interface answering riid, or null.
+    void* FamilyInterface(REFIID riid) noexcept;
+    // The last entry of the interface map: every identifier nothing else
+    // answered (IClientSecurity and ITransportOptions_61 included, until the
+    // object implements them).
+    HRESULT CallThisForEveryQI(REFIID riid);
 
     void SetHttpTransportUrl(BSTR server, LONG secure, USHORT port, BSTR proxyAddress,
                              USHORT proxyPort);

@@ -149,6 +149,10 @@ public:
         *m_arrayCell = nullptr;
     }
 
+    // A received capacity or length above limit is refused before anything
+    // is allocated (counts held in fewer than 32 bits).
+    void SetCountLimit(ULONG limit) noexcept { m_countLimit = limit; }
+
     T* Array() const noexcept { return *m_arrayCell; }
     ULONG Length() const noexcept { return *m_lengthCell; }
     ULONG Capacity() const noexcept { return m_presentCapacity; }
@@ -177,6 +181,7 @@ public:
         ULONG capacity = 0;
         ULONG length = 0;
         in.ReadArrayHead(capacity, length);
+        if (capacity > m_countLimit || length > m_countLimit) ATL::AtlThrow(hr::kInvalidArg);
         if (static_cast<unsigned long long>(capacity) * sizeof(T) > wire::kMaxBufferBytes)
             ATL::AtlThrow(hr::kInvalidArg);
         ULONG previousCapacity = m_presentCapacity;
@@ -236,6 +241,7 @@ private:
     // Elements the array holds now; kept apart from the caller's cells,
     // which may be one count shared with the length.
     ULONG m_presentCapacity = 0;
+    ULONG m_countLimit = wire::kMaxCount;
     bool m_bMayGrow;
     bool m_bOwnsArray = true;
 };

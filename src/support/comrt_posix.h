@@ -313,6 +313,25 @@ struct COSERVERINFO {
 using _COSERVERINFO = COSERVERINFO;
 using _COAUTHINFO = COAUTHINFO;
 using _COAUTHIDENTITY = COAUTHIDENTITY;
+
+struct TIME_ZONE_INFORMATION {
+    LONG Bias;
+    WCHAR StandardName[32];
+    SYSTEMTIME StandardDate;
+    LONG StandardBias;
+    WCHAR DaylightName[32];
+    SYSTEMTIME DaylightDate;
+    LONG DaylightBias;
+};
+static_assert(sizeof(TIME_ZONE_INFORMATION) == 172);
+
+// What the IDispatch operations name. Those operations are never carried
+// here (they answer E_NOTIMPL), so the records they take stay incomplete.
+using LCID = DWORD;
+using DISPID = LONG;
+struct ITypeInfo;
+struct DISPPARAMS;
+struct EXCEPINFO;
 constexpr ULONG SEC_WINNT_AUTH_IDENTITY_ANSI = 1;
 constexpr ULONG SEC_WINNT_AUTH_IDENTITY_UNICODE = 2;
 

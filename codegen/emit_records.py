@@ -1,0 +1,209 @@
+"""Emits the enumerations, the byte-packed record structs and the record
+codecs (wire::Record<T>)."""
+
+from cxx_types import codec, count_type, cxx, enum_value, raw_member
+
+BANNER = '// Generated from catalogue/ by codegen/generate.py. Do not edit.\n'
+
+
+def _field_codec(cat, item):
+    declared = item.declared or item.type
+    return codec(cat, item.type, declared)
+
+
+def _members(cat, record):
+    """C++ member declarations of a record, in memory order."""
+    if record.raw_size is not None:
+        return [raw_member(cat, i.name, i.type) for i in record.items]
+    members = []
+    for item in record.items:
+        if item.kind == 'field':
+            members.append('%s %s;' % (cxx(cat, item.declared or item.type), item.name))
+        elif item.kind == 'record':
+            members.append('%s %s;' % (cxx(cat, item.type), item.name))
+        elif item.kind == 'unique':
+            members.append('%s* %s;' % (cxx(cat, item.type), item.name))
+        elif item.kind == 'array':
+            pointer = '%s* %s;' % (cxx(cat, item.type), item.name)
+            count = '%s %s;' % (count_type(item.count_bits), item.count)
+            members += [pointer, count] if item.pointer_first else [count, pointer]
+        elif item.kind == 'block':
+            members.append('BYTE* %s;' % item.name)
+        elif item.kind == 'next':
+            members.append('%s* %s;' % (record.name, item.name))
+    return members
+
+
+def emit_records_header(cat):
+    out = [BANNER, '// Enumerations and records of the remote interfaces, byte-packed.',
+           '#pragma once', '', '#include "serialization/rnsm_event.h"',
+           '#include "support/com_types.h"', '']
+    for enum in cat.enums:
+        out.append('enum %s : INT {' % enum.name)
+        for name, number in enum.values:
+            out.append('    %s = %s,' % (name, enum_value(number)))
+        out.append('};')
+    out.append('')
+    for record in cat.records:
+        out.append('struct %s;' % record.name)
+    out += ['', '#pragma pack(push, 1)']
+    for record in cat.records:
+        out.append('struct %s {' % record.name)
+        out += ['    ' + m for m in _members(cat, record)]
+        out.append('};')
+        if record.raw_size is not None:
+            out.append('static_assert(sizeof(%s) == %d);' % (record.name, record.raw_size))
+    out += ['#pragma pack(pop)', '']
+    return '\n'.join(out)
+
+
+def emit_codecs_header(cat):
+    out = [BANNER,
+           '// Wire codecs of the records: wire::Record<T> for every record that',
+           '// travels, in the shape of serialization/wire_types.h. Lists are',
+           '// wire::LinkedList over a node codec.',
+           '#pragma once', '', '#include "catalogue/records.h"',
+           '#include "serialization/linked_records.h"', '',
+           'namespace ql::wire {', '',
+           'template <class T>', 'struct Record;', 'template <class T>', 'struct RecordNode;', '']
+    for record in cat.records:
+        if record.tag is None:
+            continue
+        if record.is_list:
+            next_name = [i.name for i in record.items if i.kind == 'next'][0]
+            out += ['template <>', 'struct RecordNode<%s> {' % record.name,
+                    '    using type = %s;' % record.name,
+                    '    static type*& Next(type& node) noexcept { return node.%s; }' % next_name,
+                    '    static void WriteNode(CBinarySerializer& out, const type& node);',
+                    '    static void ReadNode(CBinaryDeserializer& in, type& node);',
+                    '    static void ReleaseNode(type& node, ATL::IAtlMemMgr* memMgr) noexcept;',
+                    '};', 'template <>',
+                    'struct Record<%s> : LinkedList<RecordNode<%s>> {' % (record.name, record.name),
+                    '    static constexpr ULONG kTag = %d;' % record.tag, '};', '']
+            continue
+        out += ['template <>', 'struct Record<%s> {' % record.name,
+                '    using type = %s;' % record.name,
+                '    static constexpr ULONG kTag = %d;' % record.tag,
+                '    static constexpr bool kBlockElement = false;']
+        if record.writes:
+            out.append('    static void Write(CBinarySerializer& out, const type& value);')
+        if record.reads:
+            out.append('    static void Read(CBinaryDeserializer& in, type& value);')
+        out.append('    static void Release(type& value, ATL::IAtlMemMgr* memMgr) noexcept;')
+        out += ['};', '']
+    out += ['}  // namespace ql::wire', '']
+    return '\n'.join(out)
+
+
+def _write_fields(cat, record, var):
+    lines = []
+    for item in record.items:
+        target = '%s.%s' % (var, item.name)
+        if item.kind == 'field':
+            lines.append('%s::Write(out, %s);' % (_field_codec(cat, item), target))
+        elif item.kind == 'record':
+            lines.append('Record<%s>::Write(out, %s);' % (item.type, target))
+        elif item.kind == 'unique':
+            lines.append('field::WriteUnique<Record<%s>>(out, %s);' % (item.type, target))
+        elif item.kind == 'array':
+            lines.append('field::WriteArray<%s>(out, %s, %s.%s);'
+                         % (_element_codec(cat, item), target, var, item.count))
+        elif item.kind == 'block':
+            size = '%s.%s' % (var, item.size_field)
+            if item.mod65536:
+                size = '(%s & 0xFFFFu)' % size
+            lines.append('out.WriteByteBlock(%s, %s);' % (size, target))
+    return lines
+
+
+def _read_fields(cat, record, var):
+    lines = []
+    for item in record.items:
+        target = '%s.%s' % (var, item.name)
+        if item.kind == 'field':
+            lines.append('%s::Read(in, %s);' % (_field_codec(cat, item), target))
+        elif item.kind == 'record':
+            lines.append('Record<%s>::Read(in, %s);' % (item.type, target))
+        elif item.kind == 'unique':
+            lines.append('field::ReadUnique<Record<%s>>(in, %s);' % (item.type, target))
+        elif item.kind == 'array':
+            lines.append('field::ReadArray<%s>(in, %s, %s.%s);'
+                         % (_element_codec(cat, item), target, var, item.count))
+        elif item.kind == 'block':
+            size = '%s.%s' % (var, item.size_field)
+            if item.mod65536:
+                size = '(%s & 0xFFFFu)' % size
+            lines.append('in.ReadByteBlock(%s, %s);' % (size, target))
+    return lines
+
+
+def _release_fields(cat, record, var):
+    lines = []
+    for item in record.items:
+        target = '%s.%s' % (var, item.name)
+        if item.kind == 'field' and item.type in ('BSTR', 'VARIANT'):
+            lines.append('%s::Release(%s, memMgr);' % (_field_codec(cat, item), target))
+        elif item.kind == 'record':
+            lines.append('Record<%s>::Release(%s, memMgr);' % (item.type, target))
+        elif item.kind == 'unique':
+            lines.append('field::ReleaseUnique<Record<%s>>(%s, memMgr);' % (item.type, target))
+        elif item.kind == 'array':
+            lines.append('field::ReleaseArray<%s>(%s, %s.%s, memMgr);'
+                         % (_element_codec(cat, item), target, var, item.count))
+        elif item.kind == 'block':
+            lines.append('field::ReleaseBlock(%s, %s.%s, memMgr);'
+                         % (target, var, item.size_field))
+    return lines
+
+
+def _element_codec(cat, item):
+    if cat.record(item.type) is not None:
+        return 'Record<%s>' % item.type
+    return codec(cat, item.type, item.type)
+
+
+def _body(lines, empty_param=None):
+    return ['    ' + l for l in lines]
+
+
+def emit_codecs_source(cat):
+    out = [BANNER, '#include "catalogue/record_codecs.h"', '', '#include <cstring>', '',
+           '#include "serialization/record_fields.h"', '', 'namespace ql::wire {', '']
+    for record in cat.records:
+        if record.tag is None:
+            continue
+        name = record.name
+        release = _release_fields(cat, record, 'value')
+        if record.is_list:
+            out += ['void RecordNode<%s>::WriteNode(CBinarySerializer& out, const type& value) {'
+                    % name, '    out.WriteTag(%d);' % record.tag]
+            out += _body(_write_fields(cat, record, 'value')) + ['}', '']
+            out += ['void RecordNode<%s>::ReadNode(CBinaryDeserializer& in, type& value) {' % name,
+                    '    std::memset(static_cast<void*>(&value), 0, sizeof value);',
+                    '    in.ReadTag(%d);' % record.tag]
+            out += _body(_read_fields(cat, record, 'value')) + ['}', '']
+            out += ['void RecordNode<%s>::ReleaseNode(type& value, ATL::IAtlMemMgr* memMgr) '
+                    'noexcept {' % name]
+            out += _body(release or ['(void)value;', '(void)memMgr;']) + ['}', '']
+            continue
+        if record.writes:
+            out += ['void Record<%s>::Write(CBinarySerializer& out, const type& value) {' % name,
+                    '    out.WriteTag(kTag);']
+            if record.raw_size is not None:
+                out.append('    out.WriteRaw(&value, sizeof value);')
+            else:
+                out += _body(_write_fields(cat, record, 'value'))
+            out += ['}', '']
+        if record.reads:
+            out += ['void Record<%s>::Read(CBinaryDeserializer& in, type& value) {' % name,
+                    '    std::memset(static_cast<void*>(&value), 0, sizeof value);',
+                    '    in.ReadTag(kTag);']
+            if record.raw_size is not None:
+                out.append('    in.ReadRaw(&value, sizeof value);')
+            else:
+                out += _body(_read_fields(cat, record, 'value'))
+            out += ['}', '']
+        out += ['void Record<%s>::Release(type& value, ATL::IAtlMemMgr* memMgr) noexcept {' % name]
+        out += _body(release or ['(void)value;', '(void)memMgr;']) + ['}', '']
+    out += ['}  // namespace ql::wire', '']
+    return '\n'.join(out)
