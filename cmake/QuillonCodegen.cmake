@@ -41,10 +41,15 @@ add_custom_command(
     COMMENT "Generating interfaces, records and proxies from the catalogue"
     VERBATIM)
 
+set(QL_GENERATED_TEST_SOURCES "")
 foreach(file IN LISTS QL_GENERATED_FILES)
-    if(file MATCHES "\\.(cpp|h|inc)$")
+    if(file MATCHES "/tests/")
+        list(APPEND QL_GENERATED_TEST_SOURCES "${file}")
+    elseif(file MATCHES "\\.(cpp|h|inc)$")
         list(APPEND QL_GENERATED_SOURCES "${file}")
     endif()
 endforeach()
+# Targets in other directories that compile generated files depend on this.
+add_custom_target(quillon_codegen DEPENDS ${QL_GENERATED_FILES})
 set(QL_GENERATED_IDL "${QL_GENERATED_DIR}/catalogue/quillon.idl")
 set(QL_GENERATED_LISTING "${QL_GENERATED_DIR}/catalogue/catalogue.json")

@@ -13,12 +13,13 @@ def _element(cat, item, param):
 
 
 def _count_value(cat, method, name):
-    """The caller's count as ULONG, whether passed by value or by pointer."""
+    """The caller's count, by value or read through its pointer when the
+    request is written."""
     p = method.param(name)
     _, stars = split_pointer(p.type)
     if stars == 0:
-        return 'static_cast<ULONG>(%s)' % name
-    return '(%s != nullptr ? static_cast<ULONG>(*%s) : 0u)' % (name, name)
+        return 'call::Count(%s)' % name
+    return 'call::CountAt(%s)' % name
 
 
 def _count_cell(cat, method, name):
@@ -48,15 +49,15 @@ def send_arg(cat, method, item, first_array_count):
         if stars == 1:
             return 'call::InPtr<%s>(%s)' % (element, p.name)
         if stars == 2:
-            return 'call::InPtr<%s>(call::Pointee(%s))' % (element, p.name)
+            return 'call::InPtrAt<%s>(%s)' % (element, p.name)
     if item.kind == 'array':
-        elements = p.name if stars == 1 else 'call::Pointee(%s)' % p.name
+        elements = ('call::Elements(%s)' if stars == 1 else 'call::ElementsAt(%s)') % p.name
         if item.shared:
-            count = '(%s != nullptr ? %s : 0u)' % (elements, first_array_count)
-        elif item.count is None:
+            return 'call::ArrayInSharedCount<%s>(%s, %s)' % (_element(cat, item, p), elements,
+                                                             first_array_count)
+        if item.count is None:
             raise CatalogueError('%s: sent array %s has no count' % (method.name, p.name))
-        else:
-            count = _count_value(cat, method, item.count)
+        count = _count_value(cat, method, item.count)
         return 'call::ArrayIn<%s>(%s, %s)' % (_element(cat, item, p), elements, count)
     raise CatalogueError('%s: cannot send %s as %s %s' % (method.name, p.name, item.kind, item.wire))
 

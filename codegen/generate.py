@@ -17,6 +17,7 @@ import emit_interfaces  # noqa: E402
 import emit_listing  # noqa: E402
 import emit_proxies  # noqa: E402
 import emit_records  # noqa: E402
+import emit_tests  # noqa: E402
 
 
 def outputs(cat):
@@ -36,6 +37,8 @@ def outputs(cat):
     for family in cat.families:
         files['catalogue/proxies_%s.cpp' % family.key] = (
             lambda f=family: emit_proxies.emit_family_proxies(cat, f))
+        files['tests/catalogue_%s_test.cpp' % family.key] = (
+            lambda f=family: emit_tests.emit_family_tests(cat, f))
     return files
 
 

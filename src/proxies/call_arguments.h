@@ -46,6 +46,52 @@ private:
     LPCWSTR m_value;
 };
 
+// Where a sent array's elements and count come from. Pointer-to-pointer
+// and count-by-pointer arguments are read only when the request is
+// written: the DCOM path never touches the caller's memory.
+template <class T>
+class ElementsSource {
+public:
+    static ElementsSource Direct(const T* elements) noexcept {
+        return ElementsSource(const_cast<T*>(elements), nullptr, false);
+    }
+    static ElementsSource At(T* const* variable) noexcept {
+        return ElementsSource(nullptr, variable, true);
+    }
+    T* Get() const noexcept {
+        if (!m_bAt) return m_direct;
+        return m_variable != nullptr ? *m_variable : nullptr;
+    }
+
+private:
+    ElementsSource(T* direct, T* const* variable, bool at) noexcept
+        : m_direct(direct), m_variable(variable), m_bAt(at) {}
+    T* m_direct;
+    T* const* m_variable;
+    bool m_bAt;
+};
+
+class CountSource {
+public:
+    static CountSource Value(ULONG count) noexcept { return CountSource(count, nullptr, false); }
+    static CountSource At(const ULONG* count) noexcept { return CountSource(0, count, true); }
+    static CountSource At(const LONG* count) noexcept {
+        return CountSource(0, reinterpret_cast<const ULONG*>(count), true);
+    }
+    // A null pointer counts nothing.
+    ULONG Get() const noexcept {
+        if (m_bAt) return m_pointer != nullptr ? *m_pointer : 0;
+        return m_value;
+    }
+
+private:
+    CountSource(ULONG value, const ULONG* pointer, bool at) noexcept
+        : m_value(value), m_pointer(pointer), m_bAt(at) {}
+    ULONG m_value;
+    const ULONG* m_pointer;
+    bool m_bAt;
+};
+
 // A value sent in its plain encoding from the caller's pointer; a null
 // pointer sends the zero value.
 template <class W>
@@ -77,9 +123,12 @@ template <class W, bool kWrite, bool kRead>
 class UniquePointerArg {
 public:
     using T = typename W::type;
-    explicit UniquePointerArg(T* pointer) noexcept : m_pointer(pointer) {}
+    explicit UniquePointerArg(T* pointer) noexcept
+        : m_pointer(ElementsSource<T>::Direct(pointer)) {}
+    // The pointee of a caller's pointer variable, read when the call is made.
+    explicit UniquePointerArg(ElementsSource<T> pointer) noexcept : m_pointer(pointer) {}
     void Prepare(ATL::IAtlMemMgr* memMgr) {
-        m_holder.emplace(ParameterHolder<W>::ForCallerPointer(memMgr, m_pointer));
+        m_holder.emplace(ParameterHolder<W>::ForCallerPointer(memMgr, m_pointer.Get()));
     }
     void Write(CBinarySerializer& out) {
         if constexpr (kWrite) m_holder->Write(out);
@@ -90,7 +139,7 @@ public:
     void Finish() noexcept { m_holder.reset(); }
 
 private:
-    T* m_pointer;
+    ElementsSource<T> m_pointer;
     std::optional<ParameterHolder<W>> m_holder;
 };
 
@@ -153,17 +202,19 @@ private:
     ATL::IAtlMemMgr* m_pMemMgr = nullptr;
 };
 
-// An array with its count, travelling as one sized array. [in]: the
-// caller's elements, never grown. [in,out]: the caller's array pointer and
-// count variables; the reply may replace the array by a larger one from the
-// call's memory manager.
+// An array with its count, travelling as one sized array: the caller's
+// elements, never grown. A second array that shares the first one's count
+// (kZeroWhenNull) is sent with length 0 when the caller gives none.
 template <class W>
 class ArrayInArg {
 public:
     using T = typename W::type;
-    ArrayInArg(const T* elements, ULONG count) noexcept
-        : m_elements(const_cast<T*>(elements)), m_count(count) {}
+    ArrayInArg(ElementsSource<T> elements, CountSource count, bool zeroWhenNull) noexcept
+        : m_source(elements), m_countSource(count), m_bZeroWhenNull(zeroWhenNull) {}
     void Prepare(ATL::IAtlMemMgr* memMgr) {
+        m_elements = m_source.Get();
+        m_count = m_countSource.Get();
+        if (m_bZeroWhenNull && m_elements == nullptr) m_count = 0;
         m_holder.emplace(memMgr, &m_elements, &m_count, nullptr, false);
     }
     void Write(CBinarySerializer& out) { m_holder->Write(out); }
@@ -171,8 +222,11 @@ public:
     void Finish() noexcept { m_holder.reset(); }
 
 private:
-    T* m_elements;
-    ULONG m_count;
+    ElementsSource<T> m_source;
+    CountSource m_countSource;
+    bool m_bZeroWhenNull;
+    T* m_elements = nullptr;
+    ULONG m_count = 0;
     std::optional<ArrayHolder<W>> m_holder;
 };
 
@@ -234,13 +288,13 @@ template <class W>
 class RecvArrayFixedArg {
 public:
     using T = typename W::type;
-    RecvArrayFixedArg(T* buffer, ULONG* count, ULONG capacity, bool clearCount) noexcept
-        : m_buffer(buffer), m_count(count), m_capacity(capacity), m_bClearCount(clearCount) {}
+    RecvArrayFixedArg(T* buffer, ULONG* count, CountSource capacity, bool clearCount) noexcept
+        : m_buffer(buffer), m_count(count), m_capacitySource(capacity), m_bClearCount(clearCount) {}
     void Prepare(ATL::IAtlMemMgr* memMgr) noexcept { m_pMemMgr = memMgr; }
     void Write(CBinarySerializer&) noexcept {}
     void Read(CBinaryDeserializer& in) {
+        m_capacity = m_buffer != nullptr ? m_capacitySource.Get() : 0;
         if (m_count != nullptr && m_bClearCount) *m_count = 0;
-        if (m_buffer == nullptr) m_capacity = 0;
         m_holder.emplace(m_pMemMgr, m_buffer != nullptr ? &m_buffer : nullptr, &m_capacity, m_count,
                          false);
         m_holder->Read(in);
@@ -250,22 +304,35 @@ public:
 private:
     T* m_buffer;
     ULONG* m_count;
-    ULONG m_capacity;
+    CountSource m_capacitySource;
+    ULONG m_capacity = 0;
     bool m_bClearCount;
     ATL::IAtlMemMgr* m_pMemMgr = nullptr;
     std::optional<ArrayHolder<W>> m_holder;
 };
 
-// The pointee of a caller's pointer-to-pointer argument, or null.
+// Sources of sent arrays and unique pointers (see ElementsSource).
 template <class T>
-T* Pointee(T** variable) noexcept {
-    return variable != nullptr ? *variable : nullptr;
+ElementsSource<T> Elements(const T* elements) noexcept {
+    return ElementsSource<T>::Direct(elements);
+}
+template <class T>
+ElementsSource<T> ElementsAt(T* const* variable) noexcept {
+    return ElementsSource<T>::At(variable);
+}
+inline CountSource Count(ULONG count) noexcept { return CountSource::Value(count); }
+inline CountSource Count(LONG count) noexcept {
+    return CountSource::Value(static_cast<ULONG>(count));
+}
+inline CountSource CountAt(const ULONG* count) noexcept { return CountSource::At(count); }
+inline CountSource CountAt(const LONG* count) noexcept { return CountSource::At(count); }
+// A buffer capacity given as a signed count; a negative one holds nothing.
+inline CountSource Capacity(LONG count) noexcept {
+    return CountSource::Value(count > 0 ? static_cast<ULONG>(count) : 0u);
 }
 // A caller's 32-bit count variable as the holders' count cell.
 inline ULONG* CountCell(ULONG* count) noexcept { return count; }
 inline ULONG* CountCell(LONG* count) noexcept { return reinterpret_cast<ULONG*>(count); }
-// A buffer capacity given as a signed count; a negative one holds nothing.
-inline ULONG Capacity(LONG count) noexcept { return count > 0 ? static_cast<ULONG>(count) : 0u; }
 
 template <class W>
 InArg<W> In(const typename W::type& value) {
@@ -300,7 +367,7 @@ RecvArrayArg<W> RecvArray(typename W::type** elements, ULONG* count, bool clearF
     return RecvArrayArg<W>(elements, count, clearFirst);
 }
 template <class W>
-RecvArrayFixedArg<W> RecvArrayFixed(typename W::type* buffer, ULONG* count, ULONG capacity,
+RecvArrayFixedArg<W> RecvArrayFixed(typename W::type* buffer, ULONG* count, CountSource capacity,
                                     bool clearCount) {
     return RecvArrayFixedArg<W>(buffer, count, capacity, clearCount);
 }
@@ -315,8 +382,18 @@ OutArg<W, false> OutReplacing(typename W::type* target) {
     return OutArg<W, false>(target);
 }
 template <class W>
-ArrayInArg<W> ArrayIn(const typename W::type* elements, ULONG count) {
-    return ArrayInArg<W>(elements, count);
+ArrayInArg<W> ArrayIn(ElementsSource<typename W::type> elements, CountSource count) {
+    return ArrayInArg<W>(elements, count, false);
+}
+// A second array sent with the first array's count.
+template <class W>
+ArrayInArg<W> ArrayInSharedCount(ElementsSource<typename W::type> elements, CountSource count) {
+    return ArrayInArg<W>(elements, count, true);
+}
+// [in] pointee of a caller's pointer variable, as a unique pointer.
+template <class W>
+UniquePointerArg<W, true, false> InPtrAt(typename W::type* const* variable) {
+    return UniquePointerArg<W, true, false>(ElementsSource<typename W::type>::At(variable));
 }
 template <class W>
 ArrayInOutArg<W> ArrayInOut(typename W::type** elements, ULONG* count) {

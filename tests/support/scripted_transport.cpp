@@ -29,6 +29,17 @@ void AttachReply(CBinaryDeserializer& in, const Bytes& reply) {
     stream->Release();
 }
 
+bool CScriptedTransport::ReplyFullyRead() {
+    if (!m_deserializer.IsAttached()) return false;
+    BYTE extra = 0;
+    try {
+        m_deserializer.ReadRaw(&extra, 1);
+    } catch (const ATL::CAtlException&) {
+        return true;
+    }
+    return false;
+}
+
 CScriptedTransport::CScriptedTransport() : CAbsHttpBinTransport(SharedMemMgr()) {}
 
 CScriptedTransport::~CScriptedTransport() {

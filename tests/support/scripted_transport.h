@@ -29,6 +29,8 @@ public:
     void ExpectAnyCallThrowing(HRESULT hr);
 
     std::size_t UnusedSteps() const { return m_steps.size() - m_next; }
+    // Whether the last reply was read to its very end and no further.
+    bool ReplyFullyRead();
     std::size_t SendCount() const { return m_sent.size(); }
     const std::vector<Bytes>& SentBodies() const { return m_sent; }
 
