@@ -76,6 +76,7 @@ class LibInterface:
     iid: str
     base: str
     added: int
+    in_class: bool = True  # listed by the library's class
 
 
 @dataclasses.dataclass
@@ -152,6 +153,9 @@ class Catalogue:
             return self.extras[interface]
         raise CatalogueError('no identifier for %s' % interface)
 
+    def in_class(self, interface):
+        return any(i.name == interface and i.in_class for i in self.lib_interfaces)
+
     def in_library(self, interface):
         return any(i.name == interface for i in self.lib_interfaces)
 
@@ -187,7 +191,9 @@ def _parse_library(path, cat):
         elif c[0] == 'class':
             cat.klass = dict(name=c[1], clsid=c[2], help=c[3], default=c[4])
         elif c[0] == 'interface':
-            cat.lib_interfaces.append(LibInterface(c[1], c[2], c[3], int(c[4])))
+            plain, named = _attrs(c)
+            cat.lib_interfaces.append(LibInterface(plain[1], plain[2], plain[3], int(plain[4]),
+                                                   named.get('class', 'yes') != 'no'))
         elif c[0] == 'extra':
             cat.extras[c[1]] = c[2]
         elif c[0] == 'enum':

@@ -85,12 +85,35 @@ def enum_value(number):
     return 'static_cast<INT>(0x%08Xu)' % (0x8C000000 + number)
 
 
-def raw_member(cat, name, type_text):
-    m = re.match(r'^(.*)\[(\d+)\]$', type_text)
-    if m:
-        return '%s %s[%s];' % (cxx(cat, m.group(1)), name, m.group(2))
-    return '%s %s;' % (cxx(cat, type_text), name)
-
-
 def count_type(bits):
     return {32: 'ULONG', 16: 'USHORT', 8: 'BYTE'}[bits]
+
+
+def memory_layout(cat, record):
+    """(C++ type, name, element count or None) of a record's members in
+    memory order: a raw block's fields at their offsets; field-by-field
+    records in wire order, an array as its count then its pointer (unless
+    pointer_first), a byte block as its pointer (its size is a field)."""
+    fields = []
+    for item in record.items:
+        if item.kind == 'at':
+            m = re.match(r'^(.*)\[(\d+)\]$', item.type)
+            if m:
+                fields.append((cxx(cat, m.group(1)), item.name, int(m.group(2))))
+            else:
+                fields.append((cxx(cat, item.type), item.name, None))
+        elif item.kind == 'field':
+            fields.append((cxx(cat, item.declared or item.type), item.name, None))
+        elif item.kind == 'record':
+            fields.append((cxx(cat, item.type), item.name, None))
+        elif item.kind == 'unique':
+            fields.append((cxx(cat, item.type) + '*', item.name, None))
+        elif item.kind == 'array':
+            pointer = (cxx(cat, item.type) + '*', item.name, None)
+            count = (count_type(item.count_bits), item.count, None)
+            fields += [pointer, count] if item.pointer_first else [count, pointer]
+        elif item.kind == 'block':
+            fields.append(('BYTE*', item.name, None))
+        elif item.kind == 'next':
+            fields.append((record.name + '*', item.name, None))
+    return fields

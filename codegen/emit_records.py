@@ -1,7 +1,8 @@
 """Emits the enumerations, the byte-packed record structs and the record
 codecs (wire::Record<T>)."""
 
-from cxx_types import codec, count_type, cxx, enum_value, raw_member
+from catalogue import CatalogueError
+from cxx_types import codec, cxx, enum_value, memory_layout
 
 BANNER = '// Generated from catalogue/ by codegen/generate.py. Do not edit.\n'
 
@@ -13,25 +14,8 @@ def _field_codec(cat, item):
 
 def _members(cat, record):
     """C++ member declarations of a record, in memory order."""
-    if record.raw_size is not None:
-        return [raw_member(cat, i.name, i.type) for i in record.items]
-    members = []
-    for item in record.items:
-        if item.kind == 'field':
-            members.append('%s %s;' % (cxx(cat, item.declared or item.type), item.name))
-        elif item.kind == 'record':
-            members.append('%s %s;' % (cxx(cat, item.type), item.name))
-        elif item.kind == 'unique':
-            members.append('%s* %s;' % (cxx(cat, item.type), item.name))
-        elif item.kind == 'array':
-            pointer = '%s* %s;' % (cxx(cat, item.type), item.name)
-            count = '%s %s;' % (count_type(item.count_bits), item.count)
-            members += [pointer, count] if item.pointer_first else [count, pointer]
-        elif item.kind == 'block':
-            members.append('BYTE* %s;' % item.name)
-        elif item.kind == 'next':
-            members.append('%s* %s;' % (record.name, item.name))
-    return members
+    return ['%s %s%s;' % (ctype, name, '' if count is None else '[%d]' % count)
+            for ctype, name, count in memory_layout(cat, record)]
 
 
 def emit_records_header(cat):
@@ -73,7 +57,10 @@ def emit_codecs_header(cat):
             next_name = [i.name for i in record.items if i.kind == 'next'][0]
             out += ['template <>', 'struct RecordNode<%s> {' % record.name,
                     '    using type = %s;' % record.name,
-                    '    static type*& Next(type& node) noexcept { return node.%s; }' % next_name,
+                    '    static type* GetNext(const type& node) noexcept { return node.%s; }'
+                    % next_name,
+                    '    static void SetNext(type& node, type* next) noexcept { node.%s = next; }'
+                    % next_name,
                     '    static void WriteNode(CBinarySerializer& out, const type& node);',
                     '    static void ReadNode(CBinaryDeserializer& in, type& node);',
                     '    static void ReleaseNode(type& node, ATL::IAtlMemMgr* memMgr) noexcept;',
@@ -95,12 +82,30 @@ def emit_codecs_header(cat):
     return '\n'.join(out)
 
 
+# Members of the byte-packed records may sit at any address, and a
+# reference to a misaligned member is not allowed: writers take copies
+# (field::Copy), readers and releasers work on an aligned copy that is
+# stored back when its scope ends (field::PackedMember), also when a read
+# fails halfway.
+
+def _member_type(cat, record, name):
+    for ctype, member, count in memory_layout(cat, record):
+        if member == name and count is None:
+            return ctype
+    raise CatalogueError('record %s has no member %s' % (record.name, name))
+
+
+def _packed(cat, record, name, local):
+    return 'field::PackedMember<%s> %s(&value, offsetof(%s, %s));' % (
+        _member_type(cat, record, name), local, record.name, name)
+
+
 def _write_fields(cat, record, var):
     lines = []
     for item in record.items:
         target = '%s.%s' % (var, item.name)
         if item.kind == 'field':
-            lines.append('%s::Write(out, %s);' % (_field_codec(cat, item), target))
+            lines.append('%s::Write(out, field::Copy(%s));' % (_field_codec(cat, item), target))
         elif item.kind == 'record':
             lines.append('Record<%s>::Write(out, %s);' % (item.type, target))
         elif item.kind == 'unique':
@@ -119,40 +124,48 @@ def _write_fields(cat, record, var):
 def _read_fields(cat, record, var):
     lines = []
     for item in record.items:
-        target = '%s.%s' % (var, item.name)
         if item.kind == 'field':
-            lines.append('%s::Read(in, %s);' % (_field_codec(cat, item), target))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'member'),
+                      '    %s::Read(in, *member);' % _field_codec(cat, item), '}']
         elif item.kind == 'record':
-            lines.append('Record<%s>::Read(in, %s);' % (item.type, target))
+            lines.append('Record<%s>::Read(in, %s.%s);' % (item.type, var, item.name))
         elif item.kind == 'unique':
-            lines.append('field::ReadUnique<Record<%s>>(in, %s);' % (item.type, target))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'pointee'),
+                      '    field::ReadUnique<Record<%s>>(in, *pointee);' % item.type, '}']
         elif item.kind == 'array':
-            lines.append('field::ReadArray<%s>(in, %s, %s.%s);'
-                         % (_element_codec(cat, item), target, var, item.count))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'elements'),
+                      '    ' + _packed(cat, record, item.count, 'count'),
+                      '    field::ReadArray<%s>(in, *elements, *count);'
+                      % _element_codec(cat, item), '}']
         elif item.kind == 'block':
             size = '%s.%s' % (var, item.size_field)
             if item.mod65536:
                 size = '(%s & 0xFFFFu)' % size
-            lines.append('in.ReadByteBlock(%s, %s);' % (size, target))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'data'),
+                      '    in.ReadByteBlock(%s, *data);' % size, '}']
     return lines
 
 
 def _release_fields(cat, record, var):
     lines = []
     for item in record.items:
-        target = '%s.%s' % (var, item.name)
         if item.kind == 'field' and item.type in ('BSTR', 'VARIANT'):
-            lines.append('%s::Release(%s, memMgr);' % (_field_codec(cat, item), target))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'member'),
+                      '    %s::Release(*member, memMgr);' % _field_codec(cat, item), '}']
         elif item.kind == 'record':
-            lines.append('Record<%s>::Release(%s, memMgr);' % (item.type, target))
+            lines.append('Record<%s>::Release(%s.%s, memMgr);' % (item.type, var, item.name))
         elif item.kind == 'unique':
-            lines.append('field::ReleaseUnique<Record<%s>>(%s, memMgr);' % (item.type, target))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'pointee'),
+                      '    field::ReleaseUnique<Record<%s>>(*pointee, memMgr);' % item.type, '}']
         elif item.kind == 'array':
-            lines.append('field::ReleaseArray<%s>(%s, %s.%s, memMgr);'
-                         % (_element_codec(cat, item), target, var, item.count))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'elements'),
+                      '    ' + _packed(cat, record, item.count, 'count'),
+                      '    field::ReleaseArray<%s>(*elements, *count, memMgr);'
+                      % _element_codec(cat, item), '}']
         elif item.kind == 'block':
-            lines.append('field::ReleaseBlock(%s, %s.%s, memMgr);'
-                         % (target, var, item.size_field))
+            lines += ['{', '    ' + _packed(cat, record, item.name, 'data'),
+                      '    ' + _packed(cat, record, item.size_field, 'size'),
+                      '    field::ReleaseBlock(*data, *size, memMgr);', '}']
     return lines
 
 
@@ -167,7 +180,8 @@ def _body(lines, empty_param=None):
 
 
 def emit_codecs_source(cat):
-    out = [BANNER, '#include "catalogue/record_codecs.h"', '', '#include <cstring>', '',
+    out = [BANNER, '#include "catalogue/record_codecs.h"', '', '#include <cstddef>',
+           '#include <cstring>', '',
            '#include "serialization/record_fields.h"', '', 'namespace ql::wire {', '']
     for record in cat.records:
         if record.tag is None:

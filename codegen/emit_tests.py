@@ -387,6 +387,13 @@ class Sample:
                 lines, data = self.element_init('%s[%d]' % (v, k), base, k, element_wire)
                 self.decl += lines
                 model['elements'].append(data)
+            if p.direction == 'out':
+                # An [out] array that is also sent: the reply replaces the
+                # pointer without freeing what it pointed to.
+                self.decl.append('%s* %s_sent = %s;' % (cxx(self.cat, base), v, v))
+                for k in range(2):
+                    self.cleanup += self.release_element('%s_sent[%d]' % (v, k), base)
+                self.cleanup.append('CoTaskMemFree(%s_sent);' % v)
         else:
             self.decl.append('%s* %s = test::GarbagePointer<%s>();' % (cxx(self.cat, base), v,
                                                                       cxx(self.cat, base)))

@@ -3,7 +3,8 @@
 // further nodes (zeroed) from its memory manager. The node codec N gives:
 //
 //   using type = ...;
-//   static type*& Next(type&);
+//   static type* GetNext(const type&);        by value: records are byte-packed
+//   static void SetNext(type&, type*);
 //   static void WriteNode(CBinarySerializer&, const type&);   record and fields
 //   static void ReadNode(CBinaryDeserializer&, type&);        clears, then reads
 //   static void ReleaseNode(type&, ATL::IAtlMemMgr*) noexcept; what one node owns
@@ -19,9 +20,9 @@ struct LinkedList {
     static constexpr bool kBlockElement = false;
 
     static void Write(CBinarySerializer& out, const type& head) {
-        for (const type* node = &head; node != nullptr; node = N::Next(const_cast<type&>(*node))) {
+        for (const type* node = &head; node != nullptr; node = N::GetNext(*node)) {
             N::WriteNode(out, *node);
-            out.WritePresentFlag(N::Next(const_cast<type&>(*node)) != nullptr);
+            out.WritePresentFlag(N::GetNext(*node) != nullptr);
         }
     }
 
@@ -29,20 +30,20 @@ struct LinkedList {
         type* node = &head;
         for (;;) {
             N::ReadNode(in, *node);
-            N::Next(*node) = nullptr;
+            N::SetNext(*node, nullptr);
             if (!in.ReadPresentFlag()) return;
             type* next = static_cast<type*>(in.AllocateZeroed(sizeof(type)));
-            N::Next(*node) = next;
+            N::SetNext(*node, next);
             node = next;
         }
     }
 
     static void Release(type& head, ATL::IAtlMemMgr* memMgr) noexcept {
         N::ReleaseNode(head, memMgr);
-        type* node = N::Next(head);
-        N::Next(head) = nullptr;
+        type* node = N::GetNext(head);
+        N::SetNext(head, nullptr);
         while (node != nullptr) {
-            type* next = N::Next(*node);
+            type* next = N::GetNext(*node);
             N::ReleaseNode(*node, memMgr);
             memMgr->Free(node);
             node = next;

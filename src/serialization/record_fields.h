@@ -5,11 +5,39 @@
 // (a failed read leaves it there for Release).
 #pragma once
 
+#include <cstddef>
+#include <cstring>
 #include <limits>
 
 #include "serialization/marshal_holders.h"
 
 namespace ql::wire::field {
+
+// A copy of a member of a byte-packed record (writers bind references to
+// it, never to the member, which may be misaligned).
+template <class T>
+T Copy(T value) noexcept {
+    return value;
+}
+
+// A member of a byte-packed record copied to an aligned local and stored
+// back when the scope ends, also when a read fails halfway.
+template <class T>
+class PackedMember {
+public:
+    PackedMember(void* record, std::size_t offset) noexcept
+        : m_address(static_cast<unsigned char*>(record) + offset) {
+        std::memcpy(static_cast<void*>(&m_value), m_address, sizeof(T));
+    }
+    ~PackedMember() { std::memcpy(m_address, static_cast<const void*>(&m_value), sizeof(T)); }
+    PackedMember(const PackedMember&) = delete;
+    PackedMember& operator=(const PackedMember&) = delete;
+    T& operator*() noexcept { return m_value; }
+
+private:
+    unsigned char* m_address;
+    T m_value;
+};
 
 template <class W>
 void WriteUnique(CBinarySerializer& out, const typename W::type* pointee) {

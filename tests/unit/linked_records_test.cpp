@@ -24,7 +24,8 @@ std::vector<bool> g_arrivedZeroed;
 
 struct TestNodeCodec {
     using type = TestNode;
-    static type*& Next(type& node) { return node.next; }
+    static type* GetNext(const type& node) { return node.next; }
+    static void SetNext(type& node, type* next) { node.next = next; }
     static void WriteNode(CBinarySerializer& out, const type& node) {
         out.WriteLong(node.value);
         out.WriteBstr(node.name);
