@@ -144,11 +144,12 @@ bool CBinaryDeserializer::ReadPresentFlag() {
     return ReadULong() != 0;
 }
 
-void CBinaryDeserializer::ReadArrayHead(ULONG& capacity, ULONG& length) {
+void CBinaryDeserializer::ReadArrayHead(ULONG& capacity, ULONG& length, ULONG limit) {
     ReadTag(wire::kTagSizedArray);
     capacity = ReadULong();
     length = ReadULong();
-    if (capacity > wire::kMaxCount || length > wire::kMaxCount) ATL::AtlThrow(hr::kInvalidArg);
+    if (limit > wire::kMaxCount) limit = wire::kMaxCount;
+    if (capacity > limit || length > limit) ATL::AtlThrow(hr::kInvalidArg);
     if (length > capacity) length = capacity;
 }
 

@@ -70,9 +70,10 @@ public:
 
     // Unique pointer head: tag 0 and the present flag.
     bool ReadPresentFlag();
-    // Sized array head: tag 1, capacity and length; a length above the
-    // capacity is cut to it. Counts of 2^31 or more are refused.
-    void ReadArrayHead(ULONG& capacity, ULONG& length);
+    // Sized array head: tag 1, capacity and length. A capacity or length
+    // above limit, or of 2^31 or more, is refused; a length above the
+    // capacity is then cut to it.
+    void ReadArrayHead(ULONG& capacity, ULONG& length, ULONG limit = wire::kMaxCount);
     // Scalar elements as one run into elements (count * elementSize bytes).
     void ReadScalarBlock(void* elements, ULONG count, ULONG elementSize);
     // A record's byte block of the given size: allocates size + 4 bytes

@@ -180,8 +180,7 @@ public:
         }
         ULONG capacity = 0;
         ULONG length = 0;
-        in.ReadArrayHead(capacity, length);
-        if (capacity > m_countLimit || length > m_countLimit) ATL::AtlThrow(hr::kInvalidArg);
+        in.ReadArrayHead(capacity, length, m_countLimit);
         if (static_cast<unsigned long long>(capacity) * sizeof(T) > wire::kMaxBufferBytes)
             ATL::AtlThrow(hr::kInvalidArg);
         ULONG previousCapacity = m_presentCapacity;
