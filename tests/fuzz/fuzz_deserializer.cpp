@@ -38,7 +38,8 @@ struct Node {
 
 struct NodeCodec {
     using type = Node;
-    static Node*& Next(Node& node) { return node.next; }
+    static Node* GetNext(const Node& node) { return node.next; }
+    static void SetNext(Node& node, Node* next) { node.next = next; }
     static void WriteNode(CBinarySerializer& out, const Node& node) {
         out.WriteTag(130);
         out.WriteLong(node.value);
