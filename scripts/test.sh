@@ -177,6 +177,17 @@ check_dll() {
         echo "ERROR: $(basename "$dll") imports MinGW runtime DLLs"
         return 1
     fi
+    # The type library: resource TYPELIB, id 1. (grep -c reads to the end:
+    # with pipefail an early-exiting grep -q would fail the pipeline.)
+    local headers typelibs
+    headers=$("$objdump" -x "$dll") || return 1
+    typelibs=$(grep -A2 'name: .*TYPELIB' <<<"$headers" | grep -c 'Entry: ID: 0x000001' || true)
+    if [ "$typelibs" -gt 0 ]; then
+        echo "--- resource TYPELIB 1 present"
+    else
+        echo "ERROR: $(basename "$dll") carries no resource TYPELIB 1"
+        return 1
+    fi
 }
 
 for step in "${STEPS[@]}"; do
