@@ -1,6 +1,6 @@
-// Argument descriptors of the call frame. A proxy wraps each argument as
-// the descriptor of its direction and shape; the frame then calls, on the
-// HTTP path only and in declaration order:
+// Argument descriptors of the call frame. A proxy passes one descriptor per
+// value a request carries, in wire order, then one per value its reply
+// carries; the frame then calls, on the HTTP path only and in that order:
 //   Prepare(memMgr)  build the holders (nothing touches caller memory before)
 //   Write(out)       what is sent ([in] and [in,out])
 //   Read(in)         what comes back ([out] and [in,out])
@@ -230,24 +230,6 @@ private:
     std::optional<ArrayHolder<W>> m_holder;
 };
 
-template <class W>
-class ArrayInOutArg {
-public:
-    using T = typename W::type;
-    ArrayInOutArg(T** elements, ULONG* count) noexcept : m_elements(elements), m_count(count) {}
-    void Prepare(ATL::IAtlMemMgr* memMgr) {
-        m_holder.emplace(memMgr, m_elements, m_count, nullptr, true);
-    }
-    void Write(CBinarySerializer& out) { m_holder->Write(out); }
-    void Read(CBinaryDeserializer& in) { m_holder->Read(in); }
-    void Finish() noexcept { m_holder.reset(); }
-
-private:
-    T** m_elements;
-    ULONG* m_count;
-    std::optional<ArrayHolder<W>> m_holder;
-};
-
 // A received sized array into the caller's array variable and count (a
 // null count: the length is read and not handed back). The array may grow;
 // [out] variables (kClearFirst) are emptied first, [in,out] ones keep their
@@ -348,11 +330,6 @@ template <class W>
 UniquePointerArg<W, true, false> InPtr(const typename W::type* pointer) {
     return UniquePointerArg<W, true, false>(const_cast<typename W::type*>(pointer));
 }
-// [in,out] record or scalar passed by pointer.
-template <class W>
-UniquePointerArg<W, true, true> InOut(typename W::type* pointer) {
-    return UniquePointerArg<W, true, true>(pointer);
-}
 // Read back as a unique pointer into the caller's pointee only.
 template <class W>
 UniquePointerArg<W, false, true> RecvUnique(typename W::type* pointer) {
@@ -394,10 +371,6 @@ ArrayInArg<W> ArrayInSharedCount(ElementsSource<typename W::type> elements, Coun
 template <class W>
 UniquePointerArg<W, true, false> InPtrAt(typename W::type* const* variable) {
     return UniquePointerArg<W, true, false>(ElementsSource<typename W::type>::At(variable));
-}
-template <class W>
-ArrayInOutArg<W> ArrayInOut(typename W::type** elements, ULONG* count) {
-    return ArrayInOutArg<W>(elements, count);
 }
 // The event chain, the last [in,out] argument of almost every method. The
 // caller's head node is kept; the nodes it had behind it are freed and the
