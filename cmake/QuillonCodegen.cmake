@@ -42,9 +42,12 @@ add_custom_command(
     VERBATIM)
 
 set(QL_GENERATED_TEST_SOURCES "")
+set(QL_GENERATED_FUZZ_SOURCES "")
 foreach(file IN LISTS QL_GENERATED_FILES)
     if(file MATCHES "/tests/")
         list(APPEND QL_GENERATED_TEST_SOURCES "${file}")
+    elseif(file MATCHES "/fuzz/")
+        list(APPEND QL_GENERATED_FUZZ_SOURCES "${file}")
     elseif(file MATCHES "\\.(cpp|h|inc)$")
         list(APPEND QL_GENERATED_SOURCES "${file}")
     endif()

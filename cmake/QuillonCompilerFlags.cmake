@@ -5,9 +5,11 @@
 # Global (all targets, including third-party code built in-tree):
 #   QL_SANITIZE   comma separated -fsanitize= list (e.g. "address,undefined"
 #                 or "thread"); empty disables sanitizers.
-#   QL_BUILD_FUZZERS  when ON, all code is additionally compiled with
-#                 -fsanitize=fuzzer-no-link so libFuzzer gets coverage
-#                 feedback from the library code, not only from the harness.
+#   QL_BUILD_FUZZERS  when ON, the library (quillon_core) is additionally
+#                 compiled with -fsanitize=fuzzer-no-link so libFuzzer gets
+#                 coverage feedback from the library code; the fuzz targets
+#                 themselves use -fsanitize=fuzzer. Tests and GoogleTest are
+#                 not instrumented.
 
 include_guard(GLOBAL)
 
@@ -30,7 +32,6 @@ if(QL_BUILD_FUZZERS)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         message(FATAL_ERROR "QL_BUILD_FUZZERS requires clang (libFuzzer)")
     endif()
-    add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 function(quillon_target_defaults target)

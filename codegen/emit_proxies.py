@@ -62,7 +62,17 @@ def send_arg(cat, method, item, first_array_count):
     raise CatalogueError('%s: cannot send %s as %s %s' % (method.name, p.name, item.kind, item.wire))
 
 
-def recv_arg(cat, method, item):
+def _sent_count(cat, method, param, first_array_count):
+    """The count a sent array went out with, or None."""
+    for item in method.send:
+        if item.kind == 'array' and item.param == param:
+            if item.shared:
+                return first_array_count
+            return _count_value(cat, method, item.count) if item.count else None
+    return None
+
+
+def recv_arg(cat, method, item, first_array_count=None):
     p = method.param(item.param)
     base, stars = split_pointer(p.type)
     clear = 'true' if p.direction == 'out' else 'false'
@@ -82,6 +92,9 @@ def recv_arg(cat, method, item):
     if item.kind == 'array':
         element = _element(cat, item, p)
         count = None if item.shared else item.count
+        held = _sent_count(cat, method, p.name, first_array_count)
+        if stars == 2 and count is None and p.direction == 'inout' and held is not None:
+            return 'call::RecvArrayHolding<%s>(%s, %s)' % (element, p.name, held)
         if stars == 2:
             return 'call::RecvArray<%s>(%s, %s, %s)' % (element, p.name,
                                                         _count_cell(cat, method, count), clear)
@@ -114,7 +127,7 @@ def proxy(cat, family, m):
     first_count = _count_value(cat, m, sent_arrays[0].count) if sent_arrays and \
         sent_arrays[0].count else None
     args = [send_arg(cat, m, i, first_count) for i in m.send]
-    args += [recv_arg(cat, m, i) for i in m.recv]
+    args += [recv_arg(cat, m, i, first_count) for i in m.recv]
     names = ', '.join(p.name for p in m.params)
     dcom = ('[&](IUnknown* remote) { return static_cast<%s*>(remote)->%s(%s); }'
             % (family.most_derived, m.name, names))

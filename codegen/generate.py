@@ -12,6 +12,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import catalogue  # noqa: E402
+import emit_fuzz  # noqa: E402
 import emit_idl  # noqa: E402
 import emit_interfaces  # noqa: E402
 import emit_listing  # noqa: E402
@@ -33,6 +34,7 @@ def outputs(cat):
         'catalogue/method_tables.cpp': lambda: emit_listing.emit_tables_source(cat),
         'catalogue/catalogue.json': lambda: emit_listing.emit_json(cat),
         'catalogue/quillon.idl': lambda: emit_idl.emit_idl(cat),
+        'fuzz/reply_calls.cpp': lambda: emit_fuzz.emit_reply_calls(cat),
     }
     for family in cat.families:
         files['catalogue/proxies_%s.cpp' % family.key] = (

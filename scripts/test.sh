@@ -6,10 +6,13 @@
 #   scripts/test.sh                       # everything
 #   scripts/test.sh linux-asan mingw-x64  # a subset
 #
-# Presets: linux-asan  unit tests + fuzzers (ASan/UBSan/LSan, clang)
-#          linux-tsan  unit tests (TSan, clang)
-#          linux       g++ RelWithDebInfo: unit tests, benchmarks compiled (not run)
-#          mingw-x64   Windows x64 cross build, unit tests under Wine
+# Steps:   ratio       hand-written test lines against code lines, per component
+#          format      clang-format check
+#          linux-asan  every unit test + fuzzers (ASan/UBSan/LSan, clang)
+#          linux-tsan  the tests of threaded code (TSan, clang)
+#          linux       g++ RelWithDebInfo: library and benchmarks (built, not run)
+#          mingw-x64   Windows x64 cross build: hand-written unit tests and the
+#                      generated tests of one family, under Wine
 #          mingw-i686  Windows x86 cross build, DLL imports/exports checked
 #
 # Environment: QL_FUZZ_SECONDS  seconds per fuzzer (default: the CMake cache, 60)
@@ -20,7 +23,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT" || exit 2
 
 JOBS=${QL_JOBS:-2}
-ALL_STEPS=(format linux-asan linux-tsan linux mingw-x64 mingw-i686)
+ALL_STEPS=(ratio format linux-asan linux-tsan linux mingw-x64 mingw-i686)
 
 if [ $# -gt 0 ]; then
     STEPS=("$@")
@@ -123,7 +126,16 @@ step_linux_tsan() {
 }
 
 step_linux() {
-    configure_and_build linux && run_ctest linux
+    configure_and_build linux
+}
+
+RATIO_REPORT=""
+step_ratio() {
+    local rc
+    RATIO_REPORT=$(python3 scripts/test_ratio.py --max 0.5)
+    rc=$?
+    echo "$RATIO_REPORT"
+    return $rc
 }
 
 stop_wine() {
@@ -195,6 +207,7 @@ for step in "${STEPS[@]}"; do
     t0=$(date +%s)
     CTEST_DETAIL=""
     case $step in
+        ratio) step_ratio ;;
         format) step_format ;;
         linux-asan) step_linux_asan ;;
         linux-tsan) step_linux_tsan ;;
@@ -214,6 +227,11 @@ done
 END_ALL=$(date +%s)
 banner "summary ($((END_ALL - START_ALL)) s)"
 for line in "${SUMMARY[@]}"; do echo "$line"; done
+if [ -n "$RATIO_REPORT" ]; then
+    echo
+    echo "hand-written test lines per code line:"
+    echo "$RATIO_REPORT" | sed 's/^/    /'
+fi
 echo
 if [ $FAILED -ne 0 ]; then
     echo "RESULT: FAILED"

@@ -233,22 +233,31 @@ private:
 // A received sized array into the caller's array variable and count (a
 // null count: the length is read and not handed back). The array may grow;
 // [out] variables (kClearFirst) are emptied first, [in,out] ones keep their
-// array and its capacity. The holder is built only when the reply is read,
-// so that what is sent before is the caller's own.
+// array and its capacity. An [in,out] array without a count variable of its
+// own holds the elements it was sent with (held): those are its capacity, so
+// it never shrinks, and what they own is released before the reply refills
+// them. The holder is built only when the reply is read, so that what is
+// sent before is the caller's own.
 template <class W>
 class RecvArrayArg {
 public:
     using T = typename W::type;
-    RecvArrayArg(T** elements, ULONG* count, bool clearFirst) noexcept
-        : m_elements(elements), m_count(count), m_bClearFirst(clearFirst) {}
-    void Prepare(ATL::IAtlMemMgr* memMgr) noexcept { m_pMemMgr = memMgr; }
+    RecvArrayArg(T** elements, ULONG* count, bool clearFirst,
+                 std::optional<CountSource> held = std::nullopt) noexcept
+        : m_elements(elements), m_count(count), m_bClearFirst(clearFirst), m_heldSource(held) {}
+    void Prepare(ATL::IAtlMemMgr* memMgr) noexcept {
+        m_pMemMgr = memMgr;
+        if (m_heldSource) m_held = m_heldSource->Get();
+    }
     void Write(CBinarySerializer&) noexcept {}
     void Read(CBinaryDeserializer& in) {
         if (m_bClearFirst) {
             if (m_elements != nullptr) *m_elements = nullptr;
             if (m_count != nullptr) *m_count = 0;
         }
-        m_holder.emplace(m_pMemMgr, m_elements, m_count, nullptr, true);
+        ULONG* count = m_count;
+        if (count == nullptr && !m_bClearFirst && m_heldSource) count = &m_held;
+        m_holder.emplace(m_pMemMgr, m_elements, count, nullptr, true);
         m_holder->Read(in);
     }
     void Finish() noexcept { m_holder.reset(); }
@@ -257,6 +266,8 @@ private:
     T** m_elements;
     ULONG* m_count;
     bool m_bClearFirst;
+    std::optional<CountSource> m_heldSource;
+    ULONG m_held = 0;
     ATL::IAtlMemMgr* m_pMemMgr = nullptr;
     std::optional<ArrayHolder<W>> m_holder;
 };
@@ -265,7 +276,10 @@ private:
 // single pointer argument): a reply longer than the buffer fails with
 // ERROR_INVALID_USER_BUFFER. The count receives the length; an [out] count
 // (kClearCount) is set to 0 first so that nothing in the buffer is taken for
-// a previous result. A null buffer reads into a temporary.
+// a previous result. A null count gets a zeroed length of the holder's own:
+// the buffer's capacity says nothing about what it holds, and its
+// uninitialised elements must not be released. A null buffer reads into a
+// temporary.
 template <class W>
 class RecvArrayFixedArg {
 public:
@@ -277,8 +291,9 @@ public:
     void Read(CBinaryDeserializer& in) {
         m_capacity = m_buffer != nullptr ? m_capacitySource.Get() : 0;
         if (m_count != nullptr && m_bClearCount) *m_count = 0;
-        m_holder.emplace(m_pMemMgr, m_buffer != nullptr ? &m_buffer : nullptr, &m_capacity, m_count,
-                         false);
+        m_length = 0;
+        m_holder.emplace(m_pMemMgr, m_buffer != nullptr ? &m_buffer : nullptr, &m_capacity,
+                         m_count != nullptr ? m_count : &m_length, false);
         m_holder->Read(in);
     }
     void Finish() noexcept { m_holder.reset(); }
@@ -288,6 +303,7 @@ private:
     ULONG* m_count;
     CountSource m_capacitySource;
     ULONG m_capacity = 0;
+    ULONG m_length = 0;
     bool m_bClearCount;
     ATL::IAtlMemMgr* m_pMemMgr = nullptr;
     std::optional<ArrayHolder<W>> m_holder;
@@ -342,6 +358,12 @@ UniqueVariableArg<W> RecvUniqueVariable(typename W::type** variable, bool clearF
 template <class W>
 RecvArrayArg<W> RecvArray(typename W::type** elements, ULONG* count, bool clearFirst) {
     return RecvArrayArg<W>(elements, count, clearFirst);
+}
+// An [in,out] array variable without a count of its own, sent with held
+// elements.
+template <class W>
+RecvArrayArg<W> RecvArrayHolding(typename W::type** elements, CountSource held) {
+    return RecvArrayArg<W>(elements, nullptr, false, held);
 }
 template <class W>
 RecvArrayFixedArg<W> RecvArrayFixed(typename W::type* buffer, ULONG* count, CountSource capacity,

@@ -1,5 +1,6 @@
 #include "serialization/binary_deserializer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/hresults.h"
@@ -14,11 +15,12 @@ bool CBinaryDeserializer::SetHeader(LONG threshold, ULONG version) noexcept {
     return true;
 }
 
-void CBinaryDeserializer::Attach(IStream* stream) {
+void CBinaryDeserializer::Attach(IStream* stream, ULONGLONG bodyLength) {
     Detach();
     if (stream == nullptr) ATL::AtlThrow(hr::kPointer);
     stream->AddRef();
     m_pStream = stream;
+    m_remaining = bodyLength;
 
     ULONG headerSize = 0;
     ReadRaw(&headerSize, sizeof headerSize);
@@ -35,6 +37,7 @@ void CBinaryDeserializer::Detach() noexcept {
     if (m_pStream != nullptr) m_pStream->Release();
     m_pStream = nullptr;
     m_bHeaderSet = false;
+    m_remaining = kUnknownLength;
 }
 
 void CBinaryDeserializer::RequireReady() const {
@@ -54,7 +57,23 @@ void CBinaryDeserializer::ReadRaw(void* buffer, ULONG count) {
     ULONG read = 0;
     HRESULT result = m_pStream->Read(buffer, count, &read);
     if (FAILED(result)) ATL::AtlThrow(result);
+    if (LengthKnown()) m_remaining -= read < m_remaining ? read : m_remaining;
     if (read != count) ATL::AtlThrow(hr::kReadFault);
+}
+
+void CBinaryDeserializer::RequireAvailable(unsigned long long bytes) const {
+    if (LengthKnown() && bytes > m_remaining) ATL::AtlThrow(hr::kReadFault);
+}
+
+std::vector<BYTE> CBinaryDeserializer::ReadRunInSteps(ULONG count) {
+    std::vector<BYTE> run;
+    while (run.size() < count) {
+        std::size_t step = std::min<std::size_t>(wire::kReadStepBytes, count - run.size());
+        std::size_t done = run.size();
+        run.resize(done + step);
+        ReadRaw(run.data() + done, static_cast<ULONG>(step));
+    }
+    return run;
 }
 
 void CBinaryDeserializer::ReadBstr(BSTR& target) {
@@ -63,13 +82,36 @@ void CBinaryDeserializer::ReadBstr(BSTR& target) {
     target = nullptr;
     ULONG count = ReadULong();
     if (count == 0) return;
-    // The count includes a 2-byte terminator, so it is at least 2.
-    if (count < sizeof(OLECHAR) || count > wire::kMaxCount) ATL::AtlThrow(hr::kInvalidArg);
+    // The count is whole characters and includes the 2-byte terminator.
+    if (count < sizeof(OLECHAR) || count % sizeof(OLECHAR) != 0 || count > wire::kMaxCount)
+        ATL::AtlThrow(hr::kInvalidArg);
     ReadTag(wire::kTagByteRun);
-    BSTR text = SysAllocStringByteLen(nullptr, count - sizeof(OLECHAR));
-    if (text == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+    const UINT chars = count / sizeof(OLECHAR) - 1;
+    BSTR text = nullptr;
+    if (LengthKnown() || count <= wire::kReadStepBytes) {
+        RequireAvailable(count);
+        text = SysAllocStringByteLen(nullptr, count - sizeof(OLECHAR));
+        if (text == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+        try {
+            ReadRaw(text, count);
+        } catch (...) {
+            // A short read may have left part of a character in the
+            // terminator: the caller gets nothing rather than that.
+            SysFreeString(text);
+            throw;
+        }
+    } else {
+        std::vector<BYTE> run = ReadRunInSteps(count);
+        text = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(run.data()), count - sizeof(OLECHAR));
+        if (text == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+        std::memcpy(text + chars, run.data() + count - sizeof(OLECHAR), sizeof(OLECHAR));
+    }
+    // Callers, traces and wcslen rely on the terminator being there.
+    if (text[chars] != 0) {
+        SysFreeString(text);
+        ATL::AtlThrow(hr::kInvalidArg);
+    }
     target = text;
-    ReadRaw(text, count);
 }
 
 void CBinaryDeserializer::ReadGuid(GUID& target) {
@@ -158,6 +200,7 @@ void CBinaryDeserializer::ReadScalarBlock(void* elements, ULONG count, ULONG ele
     unsigned long long bytes = static_cast<unsigned long long>(count) * elementSize;
     if (bytes > wire::kMaxBufferBytes) ATL::AtlThrow(hr::kInvalidArg);
     ReadTag(wire::kTagByteRun);
+    RequireAvailable(bytes);
     ReadRaw(elements, static_cast<ULONG>(bytes));
 }
 
@@ -166,10 +209,20 @@ void CBinaryDeserializer::ReadByteBlock(ULONG size, BYTE*& data) {
     if (size == 0) return;
     if (size > 0xFFFFFFFFu - 4) ATL::AtlThrow(hr::kInvalidArg);
     ReadTag(wire::kTagByteRun);
-    auto* block = static_cast<BYTE*>(m_pMemMgr->Allocate(std::size_t{size} + 4));
+    ULONG bytes = size + 4;
+    if (LengthKnown() || bytes <= wire::kReadStepBytes) {
+        RequireAvailable(bytes);
+        auto* block = static_cast<BYTE*>(m_pMemMgr->Allocate(bytes));
+        if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+        data = block;
+        ReadRaw(block, bytes);
+        return;
+    }
+    std::vector<BYTE> run = ReadRunInSteps(bytes);
+    auto* block = static_cast<BYTE*>(m_pMemMgr->Allocate(bytes));
     if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+    std::memcpy(block, run.data(), bytes);
     data = block;
-    ReadRaw(block, size + 4);
 }
 
 void* CBinaryDeserializer::AllocateZeroed(std::size_t bytes) {

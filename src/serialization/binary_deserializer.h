@@ -1,10 +1,14 @@
 // Reads values from a reply body in the order the writer wrote them. The
 // reader distrusts its input: every received count and length is checked
-// against the limits of wire_tags.h before anything is allocated or copied.
+// against the limits of wire_limits.h before anything is allocated or
+// copied, and, when the reply's length is known, against what is left of
+// it.
 // Everything it allocates for the caller comes from its memory manager
 // (strings from SysAllocString*). Every failure is thrown as
 // ATL::CAtlException.
 #pragma once
+
+#include <vector>
 
 #include "serialization/wire_tags.h"
 #include "support/atl_types.h"
@@ -20,9 +24,14 @@ public:
     ~CBinaryDeserializer() { Detach(); }
 
     bool SetHeader(LONG threshold, ULONG version) noexcept;
+    static constexpr ULONGLONG kUnknownLength = ~ULONGLONG{0};
+
     // Takes a reference on the stream, then reads and checks its 12-byte
     // header; version and threshold govern the rest of this reply.
-    void Attach(IStream* stream);
+    // bodyLength is the reply's length, header included, when it is known
+    // (an in-memory reply, a Content-Length): a value announced larger than
+    // what is left of it is then refused before anything is allocated.
+    void Attach(IStream* stream, ULONGLONG bodyLength = kUnknownLength);
     // Releases the stream and forgets the header.
     void Detach() noexcept;
 
@@ -33,6 +42,11 @@ public:
 
     void ReadTag(ULONG expected);
     void ReadRaw(void* buffer, ULONG count);
+
+    bool LengthKnown() const noexcept { return m_remaining != kUnknownLength; }
+    // Throws ERROR_READ_FAULT, as a short reply would, when the reply's
+    // length is known and fewer than bytes are left of it.
+    void RequireAvailable(unsigned long long bytes) const;
 
     template <class T>
     void ReadScalar(ULONG tag, T& target) {
@@ -61,6 +75,8 @@ public:
     }
 
     // Frees the string the target holds, then reads; count 0 leaves null.
+    // An odd count or a string not ending in its zero terminator is refused
+    // (E_INVALIDARG) and leaves the target null.
     void ReadBstr(BSTR& target);
     void ReadGuid(GUID& target);
     void ReadSystemTime(SYSTEMTIME& target);
@@ -86,11 +102,17 @@ public:
 
 private:
     void RequireReady() const;
+    // Reads a run whose announced length the reply may not hold, when the
+    // reply's length is unknown: memory grows in steps of kReadStepBytes as
+    // the data arrives.
+    std::vector<BYTE> ReadRunInSteps(ULONG count);
 
     bool m_bHeaderSet = false;
     ULONG m_dwVersion = wire::kProtocolVersion;
     LONG m_lThreshold = wire::kRequestTagThreshold;
     IStream* m_pStream = nullptr;
+    // Bytes of the reply not yet read, or kUnknownLength.
+    ULONGLONG m_remaining = kUnknownLength;
     ATL::IAtlMemMgr* m_pMemMgr;
 };
 

@@ -143,6 +143,9 @@ void CBinarySerializer::WritePresentFlag(bool present) {
 }
 
 void CBinarySerializer::WriteArrayHead(ULONG capacity, ULONG length) {
+    // A caller's negative LONG count arrives here as 2^31 or more; refused
+    // before a byte of the array is written.
+    if (capacity > wire::kMaxCount || length > wire::kMaxCount) ATL::AtlThrow(hr::kInvalidArg);
     WriteTag(wire::kTagSizedArray);
     WriteULong(capacity);
     WriteULong(length);

@@ -54,6 +54,7 @@ public:
     // Unique pointer head: tag 0 and the present flag.
     void WritePresentFlag(bool present);
     // Sized array head: tag 1, capacity, length.
+    // Refuses a capacity or length of 2^31 or more (E_INVALIDARG).
     void WriteArrayHead(ULONG capacity, ULONG length);
     // Scalar array elements as one run: tag 16 and count * elementSize bytes,
     // nothing when count is 0.

@@ -174,6 +174,9 @@ public:
     }
 
     void Read(CBinaryDeserializer& in) {
+        // A caller's count of 2^31 or more (a negative LONG) describes no
+        // array: nothing of it is released or grown.
+        if (m_presentCapacity > wire::kMaxCount) ATL::AtlThrow(hr::kInvalidArg);
         if (*m_arrayCell != nullptr) {
             ReleaseElements(*m_lengthCell);
             *m_lengthCell = 0;
@@ -183,45 +186,57 @@ public:
         in.ReadArrayHead(capacity, length, m_countLimit);
         if (static_cast<unsigned long long>(capacity) * sizeof(T) > wire::kMaxBufferBytes)
             ATL::AtlThrow(hr::kInvalidArg);
-        ULONG previousCapacity = m_presentCapacity;
-        if (static_cast<LONG>(capacity) > static_cast<LONG>(m_presentCapacity))
-            Grow(capacity, length);
-        *m_lengthCell = length;
+        const bool grows = capacity > m_presentCapacity;
+        if (grows && !m_bMayGrow) ATL::AtlThrow(hr::kInvalidUserBuffer);
+        // Memory the reply backs with data: its elements must fit in what is
+        // left of it; the capacity beyond them is bounded slack.
+        if (grows && std::size_t{capacity - length} * sizeof(T) > wire::kMaxUnfilledArrayBytes)
+            ATL::AtlThrow(hr::kInvalidArg);
+        in.RequireAvailable(static_cast<unsigned long long>(length) *
+                            (W::kBlockElement ? sizeof(T) : wire::kMinElementWireBytes));
+
+        // Elements are read in batches, each into memory that already holds
+        // it. The length cell never counts more elements than the array
+        // holds, so a failure leaves the caller a consistent array. With the
+        // reply's length known there is one batch; otherwise the array grows
+        // in steps, at most doubling, as the data arrives.
+        const ULONG step =
+            in.LengthKnown()
+                ? length
+                : std::max<ULONG>(1, static_cast<ULONG>(wire::kReadStepBytes / sizeof(T)));
         T* elements = *m_arrayCell;
-        if constexpr (W::kBlockElement) {
-            try {
-                in.ReadScalarBlock(elements, length, sizeof(T));
-            } catch (...) {
-                // Grow left the elements about to be read unzeroed; a failed
-                // read must not hand them over as they are.
-                if (length > previousCapacity)
-                    std::memset(static_cast<void*>(elements + previousCapacity), 0,
-                                (std::size_t{length} - previousCapacity) * sizeof(T));
-                throw;
+        for (ULONG done = 0; done < length;) {
+            ULONG batch = std::max(step, done);  // doubles: reallocations stay few
+            ULONG next = length - done > batch ? done + batch : length;
+            if (next > m_presentCapacity)
+                elements = Grow(grows && next == length ? capacity : next);
+            *m_lengthCell = next;
+            if constexpr (W::kBlockElement) {
+                in.ReadScalarBlock(elements + done, next - done, sizeof(T));
+            } else {
+                for (ULONG i = done; i < next; ++i) W::Read(in, elements[i]);
             }
-        } else {
-            for (ULONG i = 0; i < length; ++i) W::Read(in, elements[i]);
+            done = next;
         }
+        if (grows && capacity > m_presentCapacity) Grow(capacity);
+        *m_lengthCell = length;
     }
 
 private:
-    // Enlarges the array to capacity elements. The new elements are zeroed,
-    // except, for scalar blocks, the ones up to length that the read fills
-    // right after.
-    void Grow(ULONG capacity, ULONG length) {
-        if (!m_bMayGrow) ATL::AtlThrow(hr::kInvalidUserBuffer);
+    // Enlarges the array to capacity elements, the new ones zeroed; the
+    // array never shrinks.
+    T* Grow(ULONG capacity) {
         std::size_t bytes = std::size_t{capacity} * sizeof(T);
         void* grown = *m_arrayCell == nullptr ? m_pMemMgr->Allocate(bytes)
                                               : m_pMemMgr->Reallocate(*m_arrayCell, bytes);
         if (grown == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
         auto* elements = static_cast<T*>(grown);
-        ULONG zeroFrom = m_presentCapacity;
-        if constexpr (W::kBlockElement) zeroFrom = std::max(zeroFrom, length);
-        std::memset(static_cast<void*>(elements + zeroFrom), 0,
-                    (std::size_t{capacity} - zeroFrom) * sizeof(T));
+        std::memset(static_cast<void*>(elements + m_presentCapacity), 0,
+                    (std::size_t{capacity} - m_presentCapacity) * sizeof(T));
         *m_arrayCell = elements;
-        *m_capacityCell = capacity;
+        if (m_capacityCell != m_lengthCell) *m_capacityCell = capacity;
         m_presentCapacity = capacity;
+        return elements;
     }
 
     void ReleaseElements(ULONG count) noexcept {

@@ -2,6 +2,7 @@
 // wire: never renumber.
 #pragma once
 
+#include "serialization/wire_limits.h"
 #include "support/com_types.h"
 
 namespace ql::wire {
@@ -32,17 +33,5 @@ inline constexpr ULONG kHeaderSize = 12;
 inline constexpr ULONG kProtocolVersion = 0x00060001;
 // With this threshold no value carries a tag; every request uses it.
 inline constexpr LONG kRequestTagThreshold = 255;
-
-// Reader limits, checked before anything is allocated or copied.
-// Counts of 2^31 or more are refused: they cannot be honest element counts
-// for a 32-bit client and would turn negative in signed comparisons.
-inline constexpr ULONG kMaxCount = 0x7FFFFFFF;
-// A buffer whose byte size does not fit in 32 bits cannot exist in the
-// 32-bit client the protocol was made for.
-inline constexpr unsigned long long kMaxBufferBytes = 0xFFFFFFFFull;
-// An event chain has at most this many nodes, in either direction.
-inline constexpr int kMaxEventNodes = 32;
-// An event node has this many parameter string slots.
-inline constexpr USHORT kEventParamSlots = 9;
 
 }  // namespace ql::wire

@@ -21,7 +21,7 @@ void AttachReply(CBinaryDeserializer& in, const Bytes& reply) {
                             &written);
     }
     try {
-        in.Attach(stream);
+        in.Attach(stream, reply.size());
     } catch (...) {
         stream->Release();
         throw;

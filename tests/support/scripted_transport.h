@@ -29,6 +29,13 @@ public:
     void ExpectAnyCallThrowing(HRESULT hr);
 
     std::size_t UnusedSteps() const { return m_steps.size() - m_next; }
+    // Forgets every step and every request (a long-running fuzzer reuses
+    // one transport).
+    void Forget() {
+        m_steps.clear();
+        m_next = 0;
+        m_sent.clear();
+    }
     // Whether the last reply was read to its very end and no further.
     bool ReplyFullyRead();
     std::size_t SendCount() const { return m_sent.size(); }

@@ -1,0 +1,296 @@
+// What the reader and writer refuse, and what they release, when a reply or
+// a caller's arguments are not what they should be.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "catalogue/record_codecs.h"
+#include "codec_test_util.h"
+#include "generated_call_test.h"
+#include "memory_read_stream.h"
+#include "proxies/call_arguments.h"
+#include "serialization/marshal_holders.h"
+#include "serialization/wire_limits.h"
+#include "support/hresults.h"
+
+namespace ql {
+namespace {
+
+using test::Bytes;
+using test::Reply;
+using test::ThrownBy;
+
+// The COM task allocator, remembering the largest block asked for.
+class PeakMemMgr final : public ATL::IAtlMemMgr {
+public:
+    void* Allocate(std::size_t bytes) override {
+        largest = std::max(largest, bytes);
+        return CoTaskMemAlloc(bytes);
+    }
+    void Free(void* block) override { CoTaskMemFree(block); }
+    void* Reallocate(void* block, std::size_t bytes) override {
+        largest = std::max(largest, bytes);
+        return CoTaskMemRealloc(block, bytes);
+    }
+    std::size_t largest = 0;
+};
+
+// A reply read either with its length known (as from memory or a
+// Content-Length) or as a stream of unknown length (a chunked reply).
+class Reader {
+public:
+    Reader(const Bytes& reply, bool lengthKnown)
+        : m_reply(reply), m_stream(m_reply.data(), m_reply.size()), in(&memMgr) {
+        if (lengthKnown)
+            in.Attach(&m_stream, m_reply.size());
+        else
+            in.Attach(&m_stream);
+    }
+
+private:
+    Bytes m_reply;
+    test::MemoryReadStream m_stream;
+
+public:
+    PeakMemMgr memMgr;
+    CBinaryDeserializer in;
+};
+
+Bytes Payload(const std::string& hex) { return Reply(255, hex); }
+
+Bytes LongArray(ULONG count) {
+    Bytes body = Payload("");
+    test::AppendLe32(body, count);
+    test::AppendLe32(body, count);
+    for (ULONG i = 0; i < count; ++i) test::AppendLe32(body, i * 7);
+    return body;
+}
+
+TEST(ReaderLimits, StringsMustBeWholeCharactersEndingInTheirTerminator) {
+    const struct {
+        const char* payload;
+        HRESULT result;
+    } cases[] = {
+        {"04000000 41000000", S_OK},
+        {"03000000 410000", E_INVALIDARG},          // odd byte count
+        {"04000000 41004200", E_INVALIDARG},        // no terminator
+        {"06000000 4100 4200 0043", E_INVALIDARG},  // half a terminator
+        {"06000000 4100 4200 00", hr::kReadFault},  // cut inside the terminator
+    };
+    for (bool known : {true, false}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.payload) + (known ? " (length known)" : ""));
+            Reader reply(Payload(c.payload), known);
+            BSTR target = SysAllocString(OLESTR("old"));
+            EXPECT_EQ(ThrownBy([&] { reply.in.ReadBstr(target); }), c.result);
+            if (c.result == S_OK) {
+                ASSERT_NE(target, nullptr);
+                EXPECT_EQ(test::BstrText(target), u"A");
+            } else {
+                EXPECT_EQ(target, nullptr);
+            }
+            SysFreeString(target);
+        }
+    }
+}
+
+TEST(ReaderLimits, SizesBeyondAKnownReplyLengthAreRefusedBeforeAllocating) {
+    const struct {
+        const char* what;
+        const char* payload;
+        HRESULT result;
+    } cases[] = {
+        {"string", "FEFFFF7F 4100", hr::kReadFault},
+        {"byte block", "F0FFFF7F 00000000", hr::kReadFault},
+        {"long array", "FFFFFF0F FFFFFF0F 01000000", hr::kReadFault},
+        {"string array", "FFFFFF0F FFFFFF0F 00000000", hr::kReadFault},
+        // Capacity beyond the length carries no data: bounded slack only.
+        {"empty array, huge capacity", "FFFFFF0F 00000000", E_INVALIDARG},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reader reply(Payload(c.payload), true);
+        HRESULT result = ThrownBy([&] {
+            std::string what = c.what;
+            if (what == "string") {
+                BSTR text = nullptr;
+                reply.in.ReadBstr(text);
+                SysFreeString(text);
+            } else if (what == "byte block") {
+                BYTE* data = nullptr;
+                reply.in.ReadByteBlock(reply.in.ReadULong(), data);
+                reply.memMgr.Free(data);
+            } else if (what == "string array") {
+                ArrayHolder<wire::Bstr>(&reply.memMgr, nullptr, nullptr, nullptr, true)
+                    .Read(reply.in);
+            } else {
+                ArrayHolder<wire::Long>(&reply.memMgr, nullptr, nullptr, nullptr, true)
+                    .Read(reply.in);
+            }
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(reply.memMgr.largest, 0u);
+    }
+}
+
+TEST(ReaderLimits, WithoutAReplyLengthMemoryGrowsOnlyAsDataArrives) {
+    // Announced a gigabyte and more; 100 bytes follow.
+    const std::string hundred(200, '5');
+    {
+        Reader reply(Payload("FFFFFF3F FFFFFF3F " + hundred), false);
+        ArrayHolder<wire::Long> holder(&reply.memMgr, nullptr, nullptr, nullptr, true);
+        EXPECT_EQ(ThrownBy([&] { holder.Read(reply.in); }), hr::kReadFault);
+        EXPECT_LE(reply.memMgr.largest, wire::kReadStepBytes);
+        // What was allocated stays consistent: the length never counts more
+        // than the array holds (the holder frees it, LeakSanitizer watches).
+    }
+    {
+        Reader reply(Payload("F0FFFF7F " + hundred), false);
+        BYTE* data = nullptr;
+        EXPECT_EQ(ThrownBy([&] { reply.in.ReadByteBlock(reply.in.ReadULong(), data); }),
+                  hr::kReadFault);
+        EXPECT_EQ(data, nullptr);
+        EXPECT_EQ(reply.memMgr.largest, 0u);
+    }
+    {
+        Reader reply(Payload("FEFFFF7F " + hundred), false);
+        BSTR text = nullptr;
+        EXPECT_EQ(ThrownBy([&] { reply.in.ReadBstr(text); }), hr::kReadFault);
+        EXPECT_EQ(text, nullptr);
+    }
+
+    // Honest large values arrive whole through the stepwise path.
+    const ULONG count = static_cast<ULONG>(3 * wire::kReadStepBytes / sizeof(LONG) + 5);
+    Reader reply(LongArray(count), false);
+    LONG* elements = nullptr;
+    ULONG length = 0;
+    {
+        ArrayHolder<wire::Long> holder(&reply.memMgr, &elements, &length, nullptr, true);
+        holder.Read(reply.in);
+    }
+    ASSERT_EQ(length, count);
+    for (ULONG i = 0; i < count; i += 9973) ASSERT_EQ(elements[i], static_cast<LONG>(i * 7));
+    EXPECT_EQ(elements[count - 1], static_cast<LONG>((count - 1) * 7));
+    reply.memMgr.Free(elements);
+
+    std::u16string big(3 * wire::kReadStepBytes / 2 + 3, u'q');
+    Bytes body = Payload("");
+    test::AppendLe32(body, static_cast<std::uint32_t>((big.size() + 1) * 2));
+    for (char16_t ch : big) {
+        body.push_back(static_cast<BYTE>(ch));
+        body.push_back(0);
+    }
+    body.push_back(0);
+    body.push_back(0);
+    Reader text(body, false);
+    BSTR read = nullptr;
+    text.in.ReadBstr(read);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(SysStringLen(read), big.size());
+    EXPECT_EQ(test::BstrText(read), big);
+    SysFreeString(read);
+}
+
+// Writes an array of two elements whose caller count is -1.
+template <class W>
+HRESULT WriteWithNegativeCount(typename W::type (&elements)[2], std::string& written) {
+    typename W::type* array = elements;
+    LONG count = -1;
+    ArrayHolder<W> holder(SharedMemMgr(), &array, reinterpret_cast<ULONG*>(&count), nullptr, false);
+    test::Writer w(255);
+    HRESULT result = ThrownBy([&] { holder.Write(w.out); });
+    written = w.Body();
+    return result;
+}
+
+TEST(ReaderLimits, NegativeCallerCountsAreRefusedBeforeAnythingIsWritten) {
+    _scheduleinfo records[2] = {};
+    BSTR strings[2] = {SysAllocString(OLESTR("a")), SysAllocString(OLESTR("b"))};
+    GUID guids[2] = {test::kTestGuid, test::kTestGuid};
+    std::string written;
+    EXPECT_EQ(WriteWithNegativeCount<wire::Record<_scheduleinfo>>(records, written), E_INVALIDARG);
+    EXPECT_EQ(written, "");
+    EXPECT_EQ(WriteWithNegativeCount<wire::Bstr>(strings, written), E_INVALIDARG);
+    EXPECT_EQ(written, "");
+    EXPECT_EQ(WriteWithNegativeCount<wire::Guid>(guids, written), E_INVALIDARG);
+    EXPECT_EQ(written, "");
+
+    // A negative [in,out] count describes no array to refill either.
+    Reader reply(Payload("01000000 01000000 04000000 41000000"), true);
+    BSTR* array = strings;
+    LONG count = -1;
+    ArrayHolder<wire::Bstr> holder(&reply.memMgr, &array, reinterpret_cast<ULONG*>(&count), nullptr,
+                                   true);
+    EXPECT_EQ(ThrownBy([&] { holder.Read(reply.in); }), E_INVALIDARG);
+    EXPECT_EQ(array, strings);
+    SysFreeString(strings[0]);
+    SysFreeString(strings[1]);
+}
+
+TEST(ReaderLimits, FixedBufferWithoutCountReleasesNothingOfTheCaller) {
+    // The caller's buffer is uninitialised: releasing its elements would
+    // free garbage pointers.
+    _rnsm_filedescriptor buffer[4];
+    std::memset(buffer, 0xAB, sizeof buffer);
+    for (const char* payload : {"00000000 00000000", "04000000 00000000"}) {
+        SCOPED_TRACE(payload);
+        Reader reply(Payload(payload), true);
+        auto arg = call::RecvArrayFixed<wire::Record<_rnsm_filedescriptor>>(
+            buffer, nullptr, call::Capacity(4), true);
+        arg.Prepare(&reply.memMgr);
+        arg.Read(reply.in);
+        arg.Finish();
+        EXPECT_EQ(reply.memMgr.largest, 0u);
+    }
+    // More than the buffer holds is refused, and still nothing is released.
+    Reader reply(Payload("05000000 05000000"), true);
+    auto arg = call::RecvArrayFixed<wire::Record<_rnsm_filedescriptor>>(buffer, nullptr,
+                                                                        call::Capacity(4), true);
+    arg.Prepare(&reply.memMgr);
+    EXPECT_EQ(ThrownBy([&] { arg.Read(reply.in); }), hr::kInvalidUserBuffer);
+    arg.Finish();
+}
+
+using ReaderLimitsCall = test::GeneratedCallTest;
+
+TEST_F(ReaderLimitsCall, FixedBufferWithNullCountThroughTheProxy) {
+    auto* itf = QueryFamily<IDSFileSystemView_622>(IID_IDSFileSystemView);
+    _rnsm_filedescriptor buffer[4];
+    std::memset(buffer, 0xAB, sizeof buffer);
+    Bytes reply = ReplyHead(S_OK);
+    test::AppendBytes(reply, test::Hex("00000000 00000000  00000000 00000000  00000000"));
+    Transport().ExpectAnyCall(reply);
+    EXPECT_EQ(S_OK, itf->ReadFileTreeInfo(4, nullptr, buffer, nullptr, nullptr, nullptr));
+    itf->Release();
+}
+
+TEST_F(ReaderLimitsCall, InOutArrayWithoutCountNeverShrinksAndReleasesWhatItDrops) {
+    auto* itf = QueryFamily<IDSFileSystem_62>(IID_IDSFileSystem);
+    // Two matches the caller sends, each owning a list of physical files.
+    _hashsize hashes[2] = {};
+    LONG count = 2;
+    auto* matches = test::AllocZeroed<_hashmatch>(2);
+    for (int i = 0; i < 2; ++i) {
+        matches[i].numMatches = 1;
+        matches[i].pPhysicalFileList = test::AllocZeroed<_physicalfilehash>(1);
+    }
+    // The reply: no hashes, and a match array of capacity 1, length 0.
+    Bytes reply = ReplyHead(S_OK);
+    test::AppendBytes(reply, test::Hex("00000000 00000000  01000000 00000000  00000000"));
+    Transport().ExpectAnyCall(reply);
+    EXPECT_EQ(S_OK, itf->ReadDateTimeMatches(hashes, &count, &matches, nullptr));
+    // Both elements are still there (AddressSanitizer checks the second),
+    // emptied; their lists were released (LeakSanitizer checks).
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(matches[i].pPhysicalFileList, nullptr);
+        EXPECT_EQ(matches[i].numMatches, 0u);
+    }
+    CoTaskMemFree(matches);
+    itf->Release();
+}
+
+}  // namespace
+}  // namespace ql
