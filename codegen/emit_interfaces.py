@@ -41,7 +41,7 @@ def emit_interfaces_header(cat):
     out = [BANNER,
            '// The interfaces the repository object implements, in slot order, and',
            '// their identifiers.', '#pragma once', '', '#include "catalogue/records.h"',
-           '#include "support/com_types.h"', '', 'namespace ql {', '']
+           '#include "support/base/com_types.h"', '', 'namespace ql {', '']
     out.append('// %s' % cat.library['libid'])
     out.append('inline constexpr GUID LIBID_%s = %s;' % (cat.library['name'],
                                                           guid_initializer(cat.library['libid'])))

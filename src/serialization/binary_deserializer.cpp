@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "support/hresults.h"
+#include "support/base/hresults.h"
 
 namespace ql {
 

@@ -2,7 +2,7 @@
 // wire: never renumber.
 #pragma once
 
-#include "support/com_types.h"
+#include "support/base/com_types.h"
 
 namespace ql::wire {
 

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "support/platform.h"
-#include "support/registry.h"
+#include "support/platform/platform.h"
+#include "support/registry/registry.h"
 #include "temp_dir.h"
 
 namespace ql {
