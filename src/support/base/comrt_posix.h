@@ -80,22 +80,13 @@ constexpr HRESULT RPC_E_DISCONNECTED = static_cast<HRESULT>(0x80010108u);
 constexpr HRESULT DISP_E_BADVARTYPE = static_cast<HRESULT>(0x80020008u);
 constexpr HRESULT DISP_E_ARRAYISLOCKED = static_cast<HRESULT>(0x8002000Du);
 
-constexpr DWORD ERROR_SUCCESS = 0;
-constexpr DWORD ERROR_ACCESS_DENIED = 5;
-constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
-constexpr DWORD ERROR_OUTOFMEMORY = 14;
-constexpr DWORD ERROR_NOT_READY = 21;
-constexpr DWORD ERROR_WRITE_FAULT = 29;
-constexpr DWORD ERROR_READ_FAULT = 30;
-constexpr DWORD ERROR_INVALID_PARAMETER = 87;
-constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
-constexpr DWORD ERROR_MORE_DATA = 234;
-constexpr DWORD ERROR_ALREADY_INITIALIZED = 1247;
-constexpr DWORD ERROR_DATATYPE_MISMATCH = 1629;
-constexpr DWORD ERROR_UNSUPPORTED_TYPE = 1630;
-constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
-constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
-constexpr DWORD RPC_S_CALL_FAILED_DNE = 1727;
+// The system error numbers by the system headers' names, from the library's
+// table (win32_error_list.h).
+#define QL_WIN32_ERROR(name, symbol, number, text) constexpr DWORD symbol = number;
+#define QL_COM_ERROR(symbol, value, text)
+#include "support/base/win32_error_list.h"
+#undef QL_COM_ERROR
+#undef QL_WIN32_ERROR
 
 struct GUID {
     std::uint32_t Data1;

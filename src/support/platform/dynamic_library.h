@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "support/base/com_types.h"
+#include "support/base/win32_errors.h"
 
 namespace ql {
 
@@ -32,10 +33,6 @@ using TqlModule = HMODULE;
 #else
 using TqlModule = void*;
 #endif
-
-// The loader's error codes, as Windows numbers them.
-inline constexpr DWORD kTqlErrorModuleNotFound = 126;
-inline constexpr DWORD kTqlErrorProcNotFound = 127;
 
 // Loads a library by its narrow name (LoadLibraryA on Windows, dlopen with
 // immediate binding and local symbols elsewhere). Returns null and sets the

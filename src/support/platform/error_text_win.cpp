@@ -1,8 +1,9 @@
+#include "support/platform/error_text.h"
+
 #include <mutex>
 #include <vector>
 
 #include "support/trace/trace.h"
-#include "support/trace/trace_format.h"
 
 namespace ql {
 

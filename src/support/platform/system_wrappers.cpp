@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "support/base/win32_errors.h"
+
 namespace ql {
 
 DWORD TqlErrorFromErrno(int error) noexcept {
@@ -9,40 +11,40 @@ DWORD TqlErrorFromErrno(int error) noexcept {
         case 0:
             return 0;
         case ENOENT:
-            return 2;  // ERROR_FILE_NOT_FOUND
+            return kTqlErrorFileNotFound;
         case ENOTDIR:
-            return 3;  // ERROR_PATH_NOT_FOUND
+            return kTqlErrorPathNotFound;
         case EMFILE:
         case ENFILE:
-            return 4;  // ERROR_TOO_MANY_OPEN_FILES
+            return kTqlErrorTooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EISDIR:
-            return 5;  // ERROR_ACCESS_DENIED
+            return kTqlErrorAccessDenied;
         case EBADF:
-            return 6;  // ERROR_INVALID_HANDLE
+            return kTqlErrorInvalidHandle;
         case ENOMEM:
-            return 8;  // ERROR_NOT_ENOUGH_MEMORY
+            return kTqlErrorNotEnoughMemory;
         case EXDEV:
-            return 17;  // ERROR_NOT_SAME_DEVICE
+            return kTqlErrorNotSameDevice;
         case EROFS:
-            return 19;  // ERROR_WRITE_PROTECT
+            return kTqlErrorWriteProtect;
         case EIO:
-            return 1117;  // ERROR_IO_DEVICE
+            return kTqlErrorIoDevice;
         case EBUSY:
-            return 32;  // ERROR_SHARING_VIOLATION
+            return kTqlErrorSharingViolation;
         case EINVAL:
-            return 87;  // ERROR_INVALID_PARAMETER
+            return kTqlErrorInvalidParameter;
         case ENOSPC:
-            return 112;  // ERROR_DISK_FULL
+            return kTqlErrorDiskFull;
         case ENAMETOOLONG:
-            return 206;  // ERROR_FILENAME_EXCED_RANGE
+            return kTqlErrorFilenameExcedRange;
         case ENOTEMPTY:
-            return 145;  // ERROR_DIR_NOT_EMPTY
+            return kTqlErrorDirNotEmpty;
         case EEXIST:
-            return 183;  // ERROR_ALREADY_EXISTS
+            return kTqlErrorAlreadyExists;
         default:
-            return 1359;  // ERROR_INTERNAL_ERROR
+            return kTqlErrorInternalError;
     }
 }
 

@@ -13,16 +13,12 @@
 #include <vector>
 
 #include "support/base/wide_string.h"
+#include "support/base/win32_errors.h"
 #include "support/platform/debug_output.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorInsufficientBuffer = 122;
-constexpr DWORD kErrorBufferOverflow = 111;
-constexpr DWORD kErrorAlreadyExists = 183;
-constexpr DWORD kErrorNoneMapped = 1332;
 
 // Each thread's last error, as GetLastError keeps it on Windows.
 thread_local DWORD t_lastError = 0;
@@ -83,11 +79,11 @@ BOOL _GetUserName(LPWSTR buffer, LPDWORD chars) noexcept {
         passwd* found = nullptr;
         int error = ::getpwuid_r(::geteuid(), &entry, record.data(), record.size(), &found);
         if (error != 0) return FailWith(TqlErrorFromErrno(error));
-        if (found == nullptr || found->pw_name == nullptr) return FailWith(kErrorNoneMapped);
+        if (found == nullptr || found->pw_name == nullptr) return FailWith(kTqlErrorNoneMapped);
         WString name = FromUtf8(found->pw_name);
         if (!CopyOut(name, buffer, *chars)) {
             *chars = static_cast<DWORD>(name.size() + 1);
-            return FailWith(kErrorInsufficientBuffer);
+            return FailWith(kTqlErrorInsufficientBuffer);
         }
         *chars = static_cast<DWORD>(name.size() + 1);
         return TRUE;
@@ -104,7 +100,7 @@ BOOL _GetComputerName(LPWSTR buffer, LPDWORD chars) noexcept {
         WString name = FromUtf8(shortName);
         if (!CopyOut(name, buffer, *chars)) {
             *chars = static_cast<DWORD>(name.size() + 1);
-            return FailWith(kErrorBufferOverflow);
+            return FailWith(kTqlErrorBufferOverflow);
         }
         *chars = static_cast<DWORD>(name.size());
         return TRUE;
@@ -129,7 +125,7 @@ BOOL _MoveFile(LPCWSTR from, LPCWSTR to) noexcept {
         if (errno != EINVAL && errno != ENOSYS) return FailWithErrno();
         // File systems without the no-replace rename: check, then rename.
         struct stat existing {};
-        if (::lstat(target.c_str(), &existing) == 0) return FailWith(kErrorAlreadyExists);
+        if (::lstat(target.c_str(), &existing) == 0) return FailWith(kTqlErrorAlreadyExists);
         return ::rename(source.c_str(), target.c_str()) == 0 ? TRUE : FailWithErrno();
     });
 }

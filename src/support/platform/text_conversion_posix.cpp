@@ -5,15 +5,12 @@
 #include <string>
 
 #include "support/base/wide_string.h"
+#include "support/base/win32_errors.h"
 #include "support/platform/system_wrappers.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorInsufficientBuffer = 122;
-constexpr DWORD kErrorInvalidFlags = 1004;
-constexpr DWORD kErrorNoUnicodeTranslation = 1113;
 
 constexpr UINT kCodePageThreadAnsi = 3;  // CP_THREAD_ACP
 constexpr WCHAR kReplacement = 0xFFFD;
@@ -90,11 +87,11 @@ int TqlWideToNarrow(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPS
         narrowBytes < 0 || (narrow == nullptr && narrowBytes > 0))
         return Fail(ERROR_INVALID_PARAMETER);
     if (kind == CodePage::kUtf8) {
-        if ((flags & ~kTqlWcErrInvalidChars) != 0) return Fail(kErrorInvalidFlags);
+        if ((flags & ~kTqlWcErrInvalidChars) != 0) return Fail(kTqlErrorInvalidFlags);
         if (defaultChar != nullptr || usedDefaultChar != nullptr)
             return Fail(ERROR_INVALID_PARAMETER);
     } else if ((flags & ~kWideFlagsAnsi) != 0) {
-        return Fail(kErrorInvalidFlags);
+        return Fail(kTqlErrorInvalidFlags);
     }
     try {
         std::size_t count = wideChars == -1 ? std::char_traits<WCHAR>::length(wide) + 1
@@ -109,7 +106,7 @@ int TqlWideToNarrow(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPS
             } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
                 if (kind == CodePage::kUtf8) {
                     if ((flags & kTqlWcErrInvalidChars) != 0)
-                        return Fail(kErrorNoUnicodeTranslation);
+                        return Fail(kTqlErrorNoUnicodeTranslation);
                     AppendUtf8(out, kReplacement);
                 } else {
                     out += defaultChar != nullptr ? *defaultChar : '?';
@@ -123,7 +120,7 @@ int TqlWideToNarrow(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPS
         if (usedDefaultChar != nullptr) *usedDefaultChar = usedDefault ? TRUE : FALSE;
         if (narrowBytes == 0) return static_cast<int>(out.size());
         if (out.size() > static_cast<std::size_t>(narrowBytes))
-            return Fail(kErrorInsufficientBuffer);
+            return Fail(kTqlErrorInsufficientBuffer);
         out.copy(narrow, out.size());
         return static_cast<int>(out.size());
     } catch (...) {
@@ -139,7 +136,7 @@ int TqlNarrowToWide(UINT codePage, DWORD flags, LPCSTR narrow, int narrowBytes, 
         return Fail(ERROR_INVALID_PARAMETER);
     DWORD allowed = kind == CodePage::kUtf8 ? kTqlMbErrInvalidChars : kNarrowFlagsAnsi;
     // Precomposed and composite forms exclude each other.
-    if ((flags & ~allowed) != 0 || (flags & 0x3) == 0x3) return Fail(kErrorInvalidFlags);
+    if ((flags & ~allowed) != 0 || (flags & 0x3) == 0x3) return Fail(kTqlErrorInvalidFlags);
     try {
         std::size_t size = narrowBytes == -1 ? std::char_traits<char>::length(narrow) + 1
                                              : static_cast<std::size_t>(narrowBytes);
@@ -150,7 +147,8 @@ int TqlNarrowToWide(UINT codePage, DWORD flags, LPCSTR narrow, int narrowBytes, 
             bool valid = false;
             i += DecodeUtf8(bytes, size, i, &cp, &valid);
             if (!valid) {
-                if ((flags & kTqlMbErrInvalidChars) != 0) return Fail(kErrorNoUnicodeTranslation);
+                if ((flags & kTqlMbErrInvalidChars) != 0)
+                    return Fail(kTqlErrorNoUnicodeTranslation);
                 cp = kReplacement;
             }
             if (cp >= 0x10000) {
@@ -162,7 +160,8 @@ int TqlNarrowToWide(UINT codePage, DWORD flags, LPCSTR narrow, int narrowBytes, 
         }
         if (out.size() > static_cast<std::size_t>(INT_MAX)) return Fail(ERROR_INVALID_PARAMETER);
         if (wideChars == 0) return static_cast<int>(out.size());
-        if (out.size() > static_cast<std::size_t>(wideChars)) return Fail(kErrorInsufficientBuffer);
+        if (out.size() > static_cast<std::size_t>(wideChars))
+            return Fail(kTqlErrorInsufficientBuffer);
         out.copy(wide, out.size());
         return static_cast<int>(out.size());
     } catch (...) {

@@ -6,6 +6,8 @@
 
 #include <type_traits>
 
+#include "support/base/win32_errors.h"
+
 namespace ql {
 
 namespace {
@@ -13,17 +15,14 @@ namespace {
 static_assert(std::is_integral_v<pthread_key_t> && sizeof(pthread_key_t) <= sizeof(DWORD),
               "a pthread key must fit a 32-bit index");
 
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorNoMoreItems = 259;  // what TlsAlloc gives when out of indexes
-
 DWORD FromErrno(int error) {
     switch (error) {
         case EAGAIN:
-            return kErrorNoMoreItems;
+            return kTqlErrorNoMoreItems;
         case ENOMEM:
-            return 8;  // ERROR_NOT_ENOUGH_MEMORY
+            return kTqlErrorNotEnoughMemory;
         default:
-            return kErrorInvalidParameter;
+            return kTqlErrorInvalidParameter;
     }
 }
 
@@ -35,14 +34,14 @@ DWORD TqlTlsAlloc(DWORD* index) noexcept {
     if (int error = pthread_key_create(&key, nullptr); error != 0) return FromErrno(error);
     if (static_cast<DWORD>(key) == kTqlNoTlsIndex) {
         pthread_key_delete(key);
-        return kErrorNoMoreItems;
+        return kTqlErrorNoMoreItems;
     }
     *index = static_cast<DWORD>(key);
     return 0;
 }
 
 DWORD TqlTlsFree(DWORD index) noexcept {
-    if (index == kTqlNoTlsIndex) return kErrorInvalidParameter;
+    if (index == kTqlNoTlsIndex) return kTqlErrorInvalidParameter;
     int error = pthread_key_delete(static_cast<pthread_key_t>(index));
     return error == 0 ? 0 : FromErrno(error);
 }
@@ -53,7 +52,7 @@ LPVOID TqlTlsGetValue(DWORD index) noexcept {
 }
 
 DWORD TqlTlsSetValue(DWORD index, LPVOID value) noexcept {
-    if (index == kTqlNoTlsIndex) return kErrorInvalidParameter;
+    if (index == kTqlNoTlsIndex) return kTqlErrorInvalidParameter;
     int error = pthread_setspecific(static_cast<pthread_key_t>(index), value);
     return error == 0 ? 0 : FromErrno(error);
 }

@@ -17,13 +17,9 @@
 #pragma once
 
 #include "support/base/com_types.h"
+#include "support/base/win32_errors.h"
 
 namespace ql {
-
-inline constexpr DWORD kTqlErrorFileNotFound = 2;
-inline constexpr DWORD kTqlErrorInvalidHandle = 6;
-inline constexpr DWORD kTqlErrorRegistryCorrupt = 1015;
-inline constexpr DWORD kTqlErrorRegistryIoFailed = 1016;
 
 // The largest value the writers store (1 MiB of data); a larger one is 87.
 // Values this size are already far beyond what a registry is for.

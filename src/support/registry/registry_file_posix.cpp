@@ -12,14 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "support/base/win32_errors.h"
 #include "support/platform/system_wrappers.h"
 #include "support/registry/registry.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorPathNotFound = 3;
 
 // Closes a file descriptor.
 class CUniqueFd {
@@ -169,7 +168,7 @@ DWORD TqlRegistryStoreDirectory(std::string* directory) {
         return 0;
     }
     std::string home = HomeDirectory();
-    if (home.empty()) return kErrorPathNotFound;
+    if (home.empty()) return kTqlErrorPathNotFound;
     *directory = home + "/.config/quillon/registry";
     return 0;
 }

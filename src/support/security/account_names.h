@@ -12,14 +12,9 @@
 #include <cstdint>
 
 #include "support/base/com_types.h"
+#include "support/base/win32_errors.h"
 
 namespace ql {
-
-// System error codes met here; the values are those of Windows.
-inline constexpr DWORD kTqlErrorBufferOverflow = 111;
-inline constexpr DWORD kTqlErrorCallNotImplemented = 120;
-inline constexpr DWORD kTqlErrorNoneMapped = 1332;  // the identifier has no account name
-inline constexpr DWORD kTqlErrorInvalidSid = 1337;
 
 // Token information classes (the values of Windows) that every platform
 // answers, and what their blocks hold.

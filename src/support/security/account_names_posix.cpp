@@ -142,7 +142,7 @@ DWORD TqlGetComputerName(LPWSTR buffer, DWORD* size) noexcept {
     if (size == nullptr || (buffer == nullptr && *size != 0)) return ERROR_INVALID_PARAMETER;
     if (_GetComputerName(buffer, size)) return 0;
     DWORD error = _GetLastError();
-    return error != 0 ? error : 31;  // ERROR_GEN_FAILURE: a failure is never success
+    return error != 0 ? error : kTqlErrorGenFailure;  // a failure is never success
 }
 
 }  // namespace ql

@@ -2,19 +2,18 @@
 
 #include <winsock2.h>
 
+#include "support/base/win32_errors.h"
 #include "support/platform/system_wrappers.h"
 
 namespace ql {
 
 namespace {
 
-constexpr DWORD kGenFailure = 31;  // ERROR_GEN_FAILURE
-
 // The thread's last error after a failed call; a failure that left no code
 // is still reported as one.
 DWORD LastErrorOfFailure() {
     DWORD error = GetLastError();
-    return error != 0 ? error : kGenFailure;
+    return error != 0 ? error : kTqlErrorGenFailure;
 }
 
 // Holds the socket library started (version 1.1) for its lifetime.
@@ -43,7 +42,7 @@ DWORD ReadHostName(LPWSTR buffer, DWORD* size) {
     char host[kTqlMaxNameChars] = {};
     if (_gethostname(host, static_cast<int>(sizeof host)) != 0) {
         DWORD error = static_cast<DWORD>(_WSAGetLastError());
-        return error != 0 ? error : kGenFailure;
+        return error != 0 ? error : kTqlErrorGenFailure;
     }
     host[sizeof host - 1] = 0;
     int needed = MultiByteToWideChar(CP_ACP, 0, host, -1, nullptr, 0);

@@ -16,13 +16,13 @@
 #include "support/base/com_types.h"
 #include "support/base/unique_handle.h"
 #include "support/base/wide_string.h"
+#include "support/base/win32_errors.h"
 #include "support/trace/trace.h"
 
 namespace ql {
 
 // The system error code for a thread that is not impersonating (Windows'
 // value). A handle that names no token gives 6, the invalid-handle code.
-inline constexpr DWORD kTqlErrorNoToken = 1008;
 
 // Access asked for a token: duplicate (2), impersonate (4) and query (8).
 inline constexpr DWORD kTqlTokenAccess = 14;

@@ -14,14 +14,13 @@
 #include <new>
 #include <unordered_map>
 
+#include "support/base/win32_errors.h"
 #include "support/security/account_names.h"
 #include "support/shared_state/process_heap.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorInvalidHandle = 6;
 
 struct TokenRecord {
     uid_t uid = 0;
@@ -110,7 +109,7 @@ DWORD CopyInfo(const void* value, DWORD bytes, void** buffer) {
 
 DWORD TqlCloseToken(HANDLE token) noexcept {
     int savedErrno = errno;
-    DWORD error = Tokens().Close(token) ? 0 : kErrorInvalidHandle;
+    DWORD error = Tokens().Close(token) ? 0 : kTqlErrorInvalidHandle;
     errno = savedErrno;
     return error;
 }
@@ -129,7 +128,7 @@ DWORD CTqlTokenImpersonator::GetImpersonationToken(CTqlToken& token,
 
 DWORD CTqlTokenImpersonator::ImpersonateToken(HANDLE token) noexcept {
     TokenRecord record;
-    if (!Tokens().Find(token, record)) return kErrorInvalidHandle;
+    if (!Tokens().Find(token, record)) return kTqlErrorInvalidHandle;
     // A primary token is impersonated at impersonation level, as the system
     // does when it duplicates one for a thread.
     if (record.type == kTqlTokenPrimary) {
@@ -170,7 +169,7 @@ DWORD TqlGetTokenInfo(HANDLE token, DWORD infoClass, void** buffer) noexcept {
     if (buffer == nullptr) return ERROR_INVALID_PARAMETER;
     *buffer = nullptr;
     TokenRecord record;
-    if (!Tokens().Find(token, record)) return kErrorInvalidHandle;
+    if (!Tokens().Find(token, record)) return kTqlErrorInvalidHandle;
     switch (infoClass) {
         case kTqlTokenUser: {
             // The SID follows the fixed part in the same block.

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "support/base/win32_errors.h"
 #include "support/platform/system_wrappers.h"
 #include "support/security/account_names.h"
 #include "support/shared_state/process_heap.h"
@@ -10,14 +11,13 @@ namespace ql {
 
 namespace {
 
-constexpr DWORD kGenFailure = 31;      // ERROR_GEN_FAILURE
 constexpr int kNameSamCompatible = 2;  // EXTENDED_NAME_FORMAT: domain\user
 
 // The thread's last error after a failed call; a failure that left no code
 // is still reported as one.
 DWORD LastErrorOfFailure() {
     DWORD error = GetLastError();
-    return error != 0 ? error : kGenFailure;
+    return error != 0 ? error : kTqlErrorGenFailure;
 }
 
 }  // namespace

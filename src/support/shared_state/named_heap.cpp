@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "support/base/win32_errors.h"
 #include "support/trace/trace.h"
 #include "support/trace/trace_scope.h"
 
@@ -9,7 +10,6 @@ namespace ql {
 
 namespace {
 
-constexpr DWORD kErrorNotEnoughMemory = 8;
 // A growable heap starts with this much.
 constexpr SIZE_T kInitialHeapBytes = 0x10000;
 
@@ -30,7 +30,7 @@ CTqlSingletonProcessHeap::CTqlSingletonProcessHeap(LPCWSTR name) {
         shmemName = ProcessObjectName(OLESTR("TqlNamedHeap_ShMem_%s_ProcId_0x%X"), name);
         mutexName = ProcessObjectName(OLESTR("TqlNamedHeap_Mutex_%s_ProcId_0x%X"), name);
     } catch (const std::bad_alloc&) {
-        error = kErrorNotEnoughMemory;
+        error = kTqlErrorNotEnoughMemory;
     }
     // The block holds one heap handle, as wide as a pointer.
     const DWORD bytes = sizeof(HANDLE);

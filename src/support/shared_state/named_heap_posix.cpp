@@ -11,14 +11,11 @@
 #include <new>
 #include <vector>
 
+#include "support/base/win32_errors.h"
+
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorInvalidHandle = 6;
-constexpr DWORD kErrorNotEnoughMemory = 8;
-constexpr DWORD kErrorNotSupported = 50;
-constexpr DWORD kErrorInvalidParameter = 87;
 
 class CPosixHeap {};
 
@@ -57,14 +54,14 @@ HANDLE CTqlSingletonProcessHeap::CreateHeap(SIZE_T /*initialBytes*/, DWORD* erro
         *error = 0;
         return list.heaps.back().get();
     } catch (const std::bad_alloc&) {
-        *error = kErrorNotEnoughMemory;
+        *error = kTqlErrorNotEnoughMemory;
         return nullptr;
     }
 }
 
 BOOL CTqlSingletonProcessHeap::EnableLowFragmentation(HANDLE /*heap*/, DWORD* lastError) noexcept {
     // The C allocator has no such mode to switch on.
-    *lastError = kErrorNotSupported;
+    *lastError = kTqlErrorNotSupported;
     return FALSE;
 }
 
@@ -92,8 +89,8 @@ LPVOID CTqlSingletonProcessHeap::ReAlloc(LPVOID block, SIZE_T bytes) const noexc
 
 DWORD CTqlSingletonProcessHeap::Free(LPVOID block) const noexcept {
     if (block == nullptr) return 0;
-    if (m_hHeap == nullptr) return kErrorInvalidHandle;
-    if (HeaderOf(block)->heap != m_hHeap) return kErrorInvalidParameter;
+    if (m_hHeap == nullptr) return kTqlErrorInvalidHandle;
+    if (HeaderOf(block)->heap != m_hHeap) return kTqlErrorInvalidParameter;
     std::free(HeaderOf(block));
     return 0;
 }

@@ -1,12 +1,12 @@
 #include "support/shared_state/named_heap.h"
 
+#include "support/base/win32_errors.h"
 #include "support/platform/system_wrappers.h"
 
 namespace ql {
 
 namespace {
 
-constexpr DWORD kErrorInvalidHandle = 6;
 // The heap compatibility mode of the low-fragmentation heap.
 constexpr ULONG kLowFragmentationHeap = 2;
 
@@ -34,7 +34,7 @@ BOOL CTqlSingletonProcessHeap::EnableLowFragmentation(HANDLE heap, DWORD* lastEr
 
 LPVOID CTqlSingletonProcessHeap::Alloc(SIZE_T bytes) const noexcept {
     if (m_hHeap == nullptr) {
-        SetLastError(kErrorInvalidHandle);
+        SetLastError(kTqlErrorInvalidHandle);
         return nullptr;
     }
     return HeapAlloc(m_hHeap, HEAP_ZERO_MEMORY, bytes);
@@ -43,7 +43,7 @@ LPVOID CTqlSingletonProcessHeap::Alloc(SIZE_T bytes) const noexcept {
 LPVOID CTqlSingletonProcessHeap::ReAlloc(LPVOID block, SIZE_T bytes) const noexcept {
     if (block == nullptr) return Alloc(bytes);
     if (m_hHeap == nullptr) {
-        SetLastError(kErrorInvalidHandle);
+        SetLastError(kTqlErrorInvalidHandle);
         return nullptr;
     }
     return HeapReAlloc(m_hHeap, HEAP_ZERO_MEMORY, block, bytes);
@@ -51,7 +51,7 @@ LPVOID CTqlSingletonProcessHeap::ReAlloc(LPVOID block, SIZE_T bytes) const noexc
 
 DWORD CTqlSingletonProcessHeap::Free(LPVOID block) const noexcept {
     if (block == nullptr) return 0;
-    if (m_hHeap == nullptr) return kErrorInvalidHandle;
+    if (m_hHeap == nullptr) return kTqlErrorInvalidHandle;
     return HeapFree(m_hHeap, 0, block) ? 0 : LastFailure();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <new>
 
+#include "support/base/win32_errors.h"
 #include "support/platform/tls_value.h"
 #include "support/trace/trace.h"
 
@@ -10,8 +11,6 @@ namespace ql {
 
 namespace {
 
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorNotEnoughMemory = 8;
 // No system offers a process this many thread-local-storage indexes (Windows
 // about a thousand); larger requests are refused before a block is made.
 constexpr DWORD kMaxLocations = 0x10000;
@@ -37,11 +36,11 @@ CTqlNamedTls::CTqlNamedTls(LPCWSTR name, DWORD locations, BOOL freeOnDestruction
         shmemName = ProcessObjectName(OLESTR("TqlNamedTls_%s_ShMem_ProcId_0x%X"), name);
         mutexName = ProcessObjectName(OLESTR("TqlNamedTls_%s_Mutex_ProcId_0x%X"), name);
     } catch (const std::bad_alloc&) {
-        error = kErrorNotEnoughMemory;
+        error = kTqlErrorNotEnoughMemory;
     }
     // The count and one index per location, each 32 bits.
     const std::uint64_t bytes = (std::uint64_t{locations} + 1) * sizeof(DWORD);
-    if (error == 0 && locations > kMaxLocations) error = kErrorInvalidParameter;
+    if (error == 0 && locations > kMaxLocations) error = kTqlErrorInvalidParameter;
     if (error == 0)
         error = Create(shmemName.c_str(), static_cast<DWORD>(bytes), mutexName.c_str(), nullptr,
                        nullptr, FALSE, TqlPagingFile(), 0, kTqlInfinite);

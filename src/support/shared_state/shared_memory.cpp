@@ -2,14 +2,12 @@
 
 #include <cstdarg>
 
+#include "support/base/win32_errors.h"
 #include "support/trace/trace.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorAlreadyInitialized = 1247;
 
 // Set while this thread is inside one of the shared-state traces or a quiet
 // section.
@@ -64,9 +62,9 @@ DWORD CTqlSharedMemory::Create(LPCWSTR name, DWORD size, LPCWSTR mutexName, LPCV
                                DWORD sizeHigh, DWORD timeout) {
     DWORD result = 0;
     if (size == 0 && sizeHigh == 0)
-        result = kErrorInvalidParameter;
+        result = kTqlErrorInvalidParameter;
     else if (m_hMapping != nullptr)
-        result = kErrorAlreadyInitialized;
+        result = kTqlErrorAlreadyInitialized;
     else
         result = CreateObjects(name, size, mutexName, initialData, security, readOnly, file,
                                sizeHigh, timeout);

@@ -21,18 +21,13 @@
 #include <thread>
 #include <vector>
 
+#include "support/base/win32_errors.h"
 #include "support/platform/system_wrappers.h"
 #include "support/trace/trace.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorInvalidHandle = 6;
-constexpr DWORD kErrorNotEnoughMemory = 8;
-constexpr DWORD kErrorNotSupported = 50;
-constexpr DWORD kErrorNotOwner = 288;
-constexpr DWORD kErrorTimeout = 1460;
 
 // Anything that can carry a name in the registry; mutexes and mappings share
 // one name space, as kernel objects do.
@@ -71,7 +66,7 @@ public:
             if (timeout == kTqlInfinite) {
                 m_released.wait(guard, isFree);
             } else if (!m_released.wait_for(guard, std::chrono::milliseconds(timeout), isFree)) {
-                return kErrorTimeout;
+                return kTqlErrorTimeout;
             }
             m_owner = self;
             m_depth = 1;
@@ -89,7 +84,7 @@ public:
     DWORD Unlock() {
         {
             std::lock_guard<std::mutex> guard(m_guard);
-            if (m_depth == 0 || m_owner != std::this_thread::get_id()) return kErrorNotOwner;
+            if (m_depth == 0 || m_owner != std::this_thread::get_id()) return kTqlErrorNotOwner;
             if (--m_depth > 0) return 0;
             m_owner = std::thread::id();
             m_released.notify_one();
@@ -186,7 +181,7 @@ DWORD OpenOrMake(LPCWSTR name, Make make, std::shared_ptr<T>& out, bool& existed
     if (found != registry.objects.end()) {
         if (std::shared_ptr<CNamedObject> object = found->second.lock()) {
             out = std::dynamic_pointer_cast<T>(object);
-            if (out == nullptr) return kErrorInvalidHandle;
+            if (out == nullptr) return kTqlErrorInvalidHandle;
             existed = true;
             return 0;
         }
@@ -204,7 +199,7 @@ DWORD MakeMutex(MutexRef& out) {
 }
 
 DWORD MakeMemorySection(std::uint64_t bytes, SectionRef& out) {
-    if (bytes > std::numeric_limits<std::size_t>::max()) return kErrorNotEnoughMemory;
+    if (bytes > std::numeric_limits<std::size_t>::max()) return kTqlErrorNotEnoughMemory;
     auto length = static_cast<std::size_t>(bytes);
     auto section = std::make_shared<CSection>(false);
     void* base = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
@@ -218,16 +213,16 @@ DWORD MakeMemorySection(std::uint64_t bytes, SectionRef& out) {
 // extends it, a read-only one fails.
 DWORD MakeFileSection(int descriptor, std::uint64_t bytes, bool readOnly, SectionRef& out) {
     struct stat status = {};
-    if (descriptor < 0 || ::fstat(descriptor, &status) != 0) return kErrorInvalidHandle;
-    if (!S_ISREG(status.st_mode)) return kErrorNotSupported;
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0) return kTqlErrorInvalidHandle;
+    if (!S_ISREG(status.st_mode)) return kTqlErrorNotSupported;
     if (bytes > std::numeric_limits<std::size_t>::max() ||
         bytes > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
-        return kErrorNotEnoughMemory;
+        return kTqlErrorNotEnoughMemory;
     auto section = std::make_shared<CSection>(true);
     if (bytes > static_cast<std::uint64_t>(status.st_size)) {
         // A read-only section cannot be larger than its file: the system's
         // "section too big", which reads as 8.
-        if (readOnly) return kErrorNotEnoughMemory;
+        if (readOnly) return kTqlErrorNotEnoughMemory;
         if (::ftruncate(descriptor, static_cast<off_t>(bytes)) != 0)
             return TqlErrorFromErrno(errno);
     }
@@ -326,7 +321,7 @@ DWORD CTqlSharedMemory::CreateObjects(LPCWSTR name, DWORD size, LPCWSTR mutexNam
                 error);
         return error;
     } catch (const std::bad_alloc&) {
-        return kErrorNotEnoughMemory;
+        return kTqlErrorNotEnoughMemory;
     }
 }
 

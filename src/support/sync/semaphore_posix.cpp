@@ -11,16 +11,12 @@
 #include <new>
 
 #include "support/base/wide_string.h"
+#include "support/base/win32_errors.h"
 #include "support/trace/trace.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorInvalidHandle = 6;
-constexpr DWORD kErrorNotEnoughMemory = 8;
-constexpr DWORD kErrorInvalidParameter = 87;
-constexpr DWORD kErrorTooManyPosts = 298;
 
 struct SemaphoreState {
     SemaphoreState(LONG initial, LONG maximum) : count(initial), maximum(maximum) {}
@@ -68,12 +64,12 @@ SemaphoreState* StateOf(HANDLE handle) {
 CTqlSemaphore::CTqlSemaphore(LONG initial, LONG maximum, LPCWSTR name,
                              TqlSecurityAttributes* /*securityAttributes*/) noexcept {
     if (maximum <= 0 || initial < 0 || initial > maximum) {
-        m_dwCreateError = kErrorInvalidParameter;
+        m_dwCreateError = kTqlErrorInvalidParameter;
     } else {
         try {
             m_hSemaphore = new SemaphoreHandle{OpenOrCreate(initial, maximum, name)};
         } catch (const std::bad_alloc&) {
-            m_dwCreateError = kErrorNotEnoughMemory;
+            m_dwCreateError = kTqlErrorNotEnoughMemory;
         }
     }
     if (m_dwCreateError != 0) {
@@ -92,7 +88,7 @@ bool CTqlSemaphore::WaitFor(DWORD timeoutMs) noexcept {
         TqlTraceErrorMsg(kTqlRuntimeComponent,
                          OLESTR("CTqlSemaphore::WaitFor() : _WaitForSingleObject() WAIT_FAILED, ")
                              OLESTR("err=%1!d! (%1!Z!)"),
-                         kErrorInvalidHandle);
+                         kTqlErrorInvalidHandle);
         return false;
     }
     std::unique_lock<std::mutex> lock(state->mutex);
@@ -108,13 +104,13 @@ bool CTqlSemaphore::WaitFor(DWORD timeoutMs) noexcept {
 bool CTqlSemaphore::Release(LONG count) noexcept {
     DWORD error = 0;
     if (SemaphoreState* state = StateOf(m_hSemaphore); state == nullptr) {
-        error = kErrorInvalidHandle;
+        error = kTqlErrorInvalidHandle;
     } else if (count <= 0) {
-        error = kErrorInvalidParameter;
+        error = kTqlErrorInvalidParameter;
     } else {
         std::lock_guard<std::mutex> lock(state->mutex);
         if (count > state->maximum - state->count) {
-            error = kErrorTooManyPosts;
+            error = kTqlErrorTooManyPosts;
         } else {
             state->count += count;
             state->released.notify_all();

@@ -14,14 +14,11 @@
 #include <new>
 
 #include "support/base/wide_string.h"
+#include "support/base/win32_errors.h"
 
 namespace ql {
 
 namespace {
-
-constexpr DWORD kErrorNotEnoughMemory = 8;
-constexpr DWORD kErrorNotOwner = 288;
-constexpr DWORD kErrorTimeout = 1460;
 
 DWORD CurrentThreadId() { return static_cast<DWORD>(::syscall(SYS_gettid)); }
 
@@ -81,7 +78,7 @@ CTqlSharedLock::CTqlSharedLock(LPCWSTR name,
     try {
         m_state = std::make_unique<State>(State{OpenOrCreate(name)});
     } catch (const std::bad_alloc&) {
-        m_dwCreateError = kErrorNotEnoughMemory;
+        m_dwCreateError = kTqlErrorNotEnoughMemory;
     }
 }
 
@@ -93,7 +90,7 @@ DWORD CTqlSharedLock::AcquireShared(DWORD timeoutMs) noexcept {
     DWORD self = CurrentThreadId();
     std::unique_lock<std::mutex> lock(state.mutex);
     if (!WaitUntilReady(state, lock, timeoutMs, [&] { return state.MutexFreeFor(self); }))
-        return kErrorTimeout;
+        return kTqlErrorTimeout;
     ++state.readers;
     return 0;
 }
@@ -104,8 +101,8 @@ DWORD CTqlSharedLock::ReleaseShared(DWORD timeoutMs) noexcept {
     DWORD self = CurrentThreadId();
     std::unique_lock<std::mutex> lock(state.mutex);
     if (!WaitUntilReady(state, lock, timeoutMs, [&] { return state.MutexFreeFor(self); }))
-        return kErrorTimeout;
-    if (state.readers == 0) return kErrorNotOwner;
+        return kTqlErrorTimeout;
+    if (state.readers == 0) return kTqlErrorNotOwner;
     if (--state.readers == 0) state.changed.notify_all();
     return 0;
 }
@@ -117,7 +114,7 @@ DWORD CTqlSharedLock::AcquireExclusive(DWORD timeoutMs) noexcept {
     std::unique_lock<std::mutex> lock(state.mutex);
     if (!WaitUntilReady(state, lock, timeoutMs,
                         [&] { return state.MutexFreeFor(self) && state.readers == 0; }))
-        return kErrorTimeout;
+        return kTqlErrorTimeout;
     state.owner = self;
     ++state.recursion;
     return 0;
@@ -127,7 +124,7 @@ DWORD CTqlSharedLock::ReleaseExclusive() noexcept {
     if (m_state == nullptr) return m_dwCreateError;
     LockState& state = *m_state->shared;
     std::lock_guard<std::mutex> lock(state.mutex);
-    if (state.owner != CurrentThreadId()) return kErrorNotOwner;
+    if (state.owner != CurrentThreadId()) return kTqlErrorNotOwner;
     if (--state.recursion == 0) {
         state.owner = 0;
         state.changed.notify_all();

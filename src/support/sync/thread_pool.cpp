@@ -1,6 +1,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "support/base/win32_errors.h"
 #include "support/platform/valid_ptr.h"
 #include "support/sync/thread_pool_internal.h"
 
@@ -30,12 +31,12 @@ PoolRegistry& Registry() {
 DWORD CheckCreateArguments(const HANDLE* pool, DWORD slots, DWORD idleExpiryMs) {
     if (pool == nullptr || slots < 1 || slots > kTqlPoolMaxSlots ||
         idleExpiryMs < kTqlPoolMinIdleExpiryMs)
-        return kErrorInvalidParameter;
+        return kTqlErrorInvalidParameter;
     return 0;
 }
 
 DWORD CheckRunArguments(TqlThreadWorkFn work, DWORD reserved) {
-    return work == nullptr || reserved != 0 ? kErrorInvalidParameter : 0;
+    return work == nullptr || reserved != 0 ? kTqlErrorInvalidParameter : 0;
 }
 
 bool HasTags(const void* record, DWORD firstTag) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "support/base/win32_errors.h"
 #include "support/shared_state/process_heap.h"
 #include "support/sync/thread_pool.h"
 
@@ -16,16 +17,10 @@ inline constexpr DWORD kPoolTag = 0x0127BDF0;
 inline constexpr DWORD kPoolThreadTag = 0x0127BDFF;
 inline constexpr DWORD kSecondTag = 0xAB67D980;
 
-inline constexpr DWORD kErrorInvalidHandle = 6;
-inline constexpr DWORD kErrorNotEnoughMemory = 8;
-inline constexpr DWORD kErrorInvalidParameter = 87;
-inline constexpr DWORD kErrorNoThread = 1054;
-inline constexpr DWORD kErrorPossibleDeadlock = 1131;
-inline constexpr DWORD kErrorTimeout = 1460;
 // A dispatch that found no idle slot in time.
 inline constexpr DWORD kNoIdleSlot = 1;
 // The exit code of a thread that expired or was killed.
-inline constexpr DWORD kExpiredExitCode = kErrorTimeout;
+inline constexpr DWORD kExpiredExitCode = kTqlErrorTimeout;
 // An idle thread that times out while a dispatch is under way waits again at
 // least this long, so that the dispatch can still pick it.
 inline constexpr DWORD kMinExpiryWhileDispatchingMs = 30000;

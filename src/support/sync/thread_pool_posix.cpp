@@ -23,6 +23,7 @@
 #include <system_error>
 #include <thread>
 
+#include "support/base/win32_errors.h"
 #include "support/sync/shared_lock.h"
 #include "support/sync/thread_pool_internal.h"
 #include "support/trace/trace.h"
@@ -202,7 +203,7 @@ void PoolThreadProc(PoolThread* self) {
 
 // 0 when the thread ended within timeoutMs, 1 otherwise.
 DWORD WaitThreadRecord(PoolThread* thread, DWORD timeoutMs) {
-    if (!IsPoolThread(thread)) return kErrorInvalidHandle;
+    if (!IsPoolThread(thread)) return kTqlErrorInvalidHandle;
     ThreadSignals& signals = thread->signals;
     std::unique_lock<std::mutex> lock(signals.mutex);
     return WaitFor(signals.changed, lock, timeoutMs, [&signals] { return signals.ended; }) ? 0 : 1;
@@ -211,7 +212,7 @@ DWORD WaitThreadRecord(PoolThread* thread, DWORD timeoutMs) {
 // Tells the thread to quit and waits up to the stop time-out; then frees the
 // record, or abandons the thread to it. 6 when the record is not a pool thread.
 DWORD CloseThreadRecord(PoolThread* thread) {
-    if (!IsPoolThread(thread)) return kErrorInvalidHandle;
+    if (!IsPoolThread(thread)) return kTqlErrorInvalidHandle;
     ThreadSignals& signals = thread->signals;
     std::unique_lock<std::mutex> lock(signals.mutex);
     if (!signals.ended) {
@@ -241,7 +242,7 @@ DWORD CloseThreadRecord(PoolThread* thread) {
 // Starts the slot's thread and waits until it runs.
 DWORD CreatePoolThread(Pool& pool, DWORD slot, PoolThread** created) {
     PoolThread* record = NewRecord<PoolThread>();
-    if (record == nullptr) return kErrorNotEnoughMemory;
+    if (record == nullptr) return kTqlErrorNotEnoughMemory;
     record->pool = &pool;
     record->slot = slot;
     record->stopTimeoutMs = pool.stopTimeoutMs;
@@ -250,10 +251,10 @@ DWORD CreatePoolThread(Pool& pool, DWORD slot, PoolThread** created) {
         record->thread = std::thread(PoolThreadProc, record);
     } catch (const std::bad_alloc&) {
         DeleteRecord(record);
-        return kErrorNotEnoughMemory;
+        return kTqlErrorNotEnoughMemory;
     } catch (const std::system_error&) {
         DeleteRecord(record);
-        return kErrorNoThread;
+        return kTqlErrorServiceNoThread;
     }
     ThreadSignals& signals = record->signals;
     std::unique_lock<std::mutex> lock(signals.mutex);
@@ -326,7 +327,7 @@ using CPinnedPool = CPoolPin<Pool, DestroyPool>;
 DWORD TqlCreateThreadPool(HANDLE* pool, DWORD slots, DWORD idleExpiryMs, DWORD stopTimeoutMs) {
     if (DWORD invalid = CheckCreateArguments(pool, slots, idleExpiryMs)) return invalid;
     Pool* record = NewRecord<Pool>();
-    if (record == nullptr) return kErrorNotEnoughMemory;
+    if (record == nullptr) return kTqlErrorNotEnoughMemory;
     record->slots = slots;
     record->stopTimeoutMs = stopTimeoutMs;
     record->idleExpiryMs = idleExpiryMs;
@@ -334,7 +335,7 @@ DWORD TqlCreateThreadPool(HANDLE* pool, DWORD slots, DWORD idleExpiryMs, DWORD s
     record->idle = NewArray<BYTE>(slots);
     if (record->threads == nullptr || record->idle == nullptr || record->lock.CreateError() != 0) {
         DestroyPool(record);
-        return kErrorNotEnoughMemory;
+        return kTqlErrorNotEnoughMemory;
     }
     std::fill(record->idle, record->idle + slots, BYTE{1});
     RegisterPool(record);
@@ -346,11 +347,11 @@ DWORD TqlRunInPool(HANDLE pool, TqlThreadWorkFn work, LPVOID argument, DWORD slo
                    DWORD reserved, DWORD /*unused*/) {
     if (DWORD invalid = CheckRunArguments(work, reserved)) return invalid;
     CPinnedPool pinned(pool);
-    if (pinned.Get() == nullptr) return kErrorInvalidHandle;
+    if (pinned.Get() == nullptr) return kTqlErrorInvalidHandle;
     Pool& record = *pinned.Get();
     CTqlSharedGuard shared(record.lock, kTqlInfinite);
     if (shared.Result() != 0) return shared.Result();
-    if (record.closed) return kErrorInvalidHandle;
+    if (record.closed) return kTqlErrorInvalidHandle;
 
     DWORD slot = 0;
     bool found = false;
@@ -374,11 +375,11 @@ DWORD TqlRunInPool(HANDLE pool, TqlThreadWorkFn work, LPVOID argument, DWORD slo
 
 DWORD TqlWaitThreadPool(HANDLE pool, BOOL waitAll, DWORD timeoutMs) {
     CPinnedPool pinned(pool);
-    if (pinned.Get() == nullptr) return kErrorInvalidHandle;
+    if (pinned.Get() == nullptr) return kTqlErrorInvalidHandle;
     Pool& record = *pinned.Get();
     CTqlSharedGuard shared(record.lock, kTqlInfinite);
     if (shared.Result() != 0) return shared.Result();
-    if (record.closed) return kErrorInvalidHandle;
+    if (record.closed) return kTqlErrorInvalidHandle;
     std::unique_lock<std::mutex> slots(record.slotMutex);
     DWORD slot = 0;
     bool idle = WaitFor(record.slotIdle, slots, timeoutMs,
@@ -388,16 +389,16 @@ DWORD TqlWaitThreadPool(HANDLE pool, BOOL waitAll, DWORD timeoutMs) {
 
 DWORD TqlCloseThread(HANDLE pool, BOOL /*postQuitMessage: no thread messages here*/) {
     CPinnedPool pinned(pool);
-    if (pinned.Get() == nullptr) return kErrorInvalidHandle;
+    if (pinned.Get() == nullptr) return kTqlErrorInvalidHandle;
     Pool& record = *pinned.Get();
     // A pool thread cannot wait for itself to stop.
-    if (t_ownPool == &record) return kErrorPossibleDeadlock;
+    if (t_ownPool == &record) return kTqlErrorPossibleDeadlock;
     // Refuse new calls at once. The lock alone would not: a waiting writer
     // does not keep new readers out, so a stream of dispatches could keep the
     // close waiting.
     RetirePool(&record);
     CTqlExclusiveGuard exclusive(record.lock, kTqlInfinite);
-    if (exclusive.Result() != 0 || record.closed) return kErrorInvalidHandle;
+    if (exclusive.Result() != 0 || record.closed) return kTqlErrorInvalidHandle;
     for (DWORD slot = 0; slot < record.slots; ++slot) {
         if (record.threads[slot] == nullptr) continue;
         CloseThreadRecord(record.threads[slot]);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "support/base/unique_handle.h"
+#include "support/base/win32_errors.h"
 #include "support/platform/system_wrappers.h"
 #include "support/sync/shared_lock.h"
 #include "support/sync/thread_pool_internal.h"
@@ -128,7 +129,7 @@ bool IsPoolThread(PoolThread* thread) { return HasTags(thread, kPoolThreadTag); 
 
 // 0 when the thread ended within timeoutMs, 1 otherwise.
 DWORD WaitThreadRecord(PoolThread* thread, DWORD timeoutMs) {
-    if (!IsPoolThread(thread)) return kErrorInvalidHandle;
+    if (!IsPoolThread(thread)) return kTqlErrorInvalidHandle;
     return WaitForSingleObject(thread->thread, timeoutMs) == WAIT_OBJECT_0 ? 0 : 1;
 }
 
@@ -194,7 +195,7 @@ void StopThread(PoolThread* thread, bool postQuitMessage) {
 // Stops the thread when it still runs, then frees everything the record owns
 // and the record itself. 6 when the record is not a pool thread.
 DWORD CloseThreadRecord(PoolThread* thread, bool postQuitMessage) {
-    if (!IsPoolThread(thread)) return kErrorInvalidHandle;
+    if (!IsPoolThread(thread)) return kTqlErrorInvalidHandle;
     if (WaitThreadRecord(thread, 0) != 0) StopThread(thread, postQuitMessage);
     for (HANDLE handle : {thread->thread, thread->quitEvent, thread->ackEvent, thread->workEvent})
         CloseIfSet(handle);
@@ -207,14 +208,14 @@ DWORD CloseThreadRecord(PoolThread* thread, bool postQuitMessage) {
 DWORD CreatePoolThread(Pool& pool, DWORD slot, CUniqueHandle workEvent, PoolThread** created) {
     CUniqueHandle quitEvent(_CreateEvent(nullptr, TRUE, FALSE, nullptr));
     CUniqueHandle ackEvent(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
-    if (quitEvent.Get() == nullptr || ackEvent.Get() == nullptr) return kErrorNotEnoughMemory;
+    if (quitEvent.Get() == nullptr || ackEvent.Get() == nullptr) return kTqlErrorNotEnoughMemory;
     PoolThread* record = NewRecord<PoolThread>();
-    if (record == nullptr) return kErrorNotEnoughMemory;
+    if (record == nullptr) return kTqlErrorNotEnoughMemory;
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, PoolThreadProc, record, CREATE_SUSPENDED, &threadId);
     if (thread == nullptr) {
         DeleteRecord(record);
-        return kErrorNoThread;
+        return kTqlErrorServiceNoThread;
     }
     record->quitEvent = quitEvent.Release();
     record->ackEvent = ackEvent.Release();
@@ -230,7 +231,7 @@ DWORD CreatePoolThread(Pool& pool, DWORD slot, CUniqueHandle workEvent, PoolThre
     HANDLE started[2] = {record->ackEvent, record->thread};
     if (WaitForMultipleObjects(2, started, FALSE, INFINITE) != WAIT_OBJECT_0) {
         CloseThreadRecord(record, false);
-        return kErrorNoThread;
+        return kTqlErrorServiceNoThread;
     }
     *created = record;
     return 0;
@@ -249,7 +250,7 @@ DWORD RunOnSlot(Pool& pool, DWORD slot, TqlThreadWorkFn work, LPVOID argument) {
     if (thread == nullptr) {
         CUniqueHandle workEvent(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
         DWORD created = workEvent.Get() == nullptr
-                            ? kErrorNotEnoughMemory
+                            ? kTqlErrorNotEnoughMemory
                             : CreatePoolThread(pool, slot, std::move(workEvent), &thread);
         if (created != 0) {
             ReleaseSemaphore(pool.slotSemaphores[slot], 1, nullptr);
@@ -259,7 +260,7 @@ DWORD RunOnSlot(Pool& pool, DWORD slot, TqlThreadWorkFn work, LPVOID argument) {
     CUniqueHandle ack(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
     if (!ack) {
         ReleaseSemaphore(pool.slotSemaphores[slot], 1, nullptr);
-        return kErrorNotEnoughMemory;
+        return kTqlErrorNotEnoughMemory;
     }
     thread->work = work;
     thread->argument = argument;
@@ -271,7 +272,7 @@ DWORD RunOnSlot(Pool& pool, DWORD slot, TqlThreadWorkFn work, LPVOID argument) {
     CloseThreadRecord(thread, false);
     thread = nullptr;
     ReleaseSemaphore(pool.slotSemaphores[slot], 1, nullptr);
-    return kErrorNoThread;
+    return kTqlErrorServiceNoThread;
 }
 
 // Frees what a pool owns besides its threads, and the pool. Copes with a
@@ -294,7 +295,7 @@ using CPinnedPool = CPoolPin<Pool, DestroyPool>;
 DWORD TqlCreateThreadPool(HANDLE* pool, DWORD slots, DWORD idleExpiryMs, DWORD stopTimeoutMs) {
     if (DWORD invalid = CheckCreateArguments(pool, slots, idleExpiryMs)) return invalid;
     Pool* record = NewRecord<Pool>();
-    if (record == nullptr) return kErrorNotEnoughMemory;
+    if (record == nullptr) return kTqlErrorNotEnoughMemory;
     record->slots = slots;
     record->stopTimeoutMs = stopTimeoutMs;
     record->idleExpiryMs = idleExpiryMs;
@@ -312,7 +313,7 @@ DWORD TqlCreateThreadPool(HANDLE* pool, DWORD slots, DWORD idleExpiryMs, DWORD s
     }
     if (!complete) {
         DestroyPool(record);
-        return kErrorNotEnoughMemory;
+        return kTqlErrorNotEnoughMemory;
     }
     RegisterPool(record);
     *pool = record;
@@ -323,11 +324,11 @@ DWORD TqlRunInPool(HANDLE pool, TqlThreadWorkFn work, LPVOID argument, DWORD slo
                    DWORD reserved, DWORD /*unused*/) {
     if (DWORD invalid = CheckRunArguments(work, reserved)) return invalid;
     CPinnedPool pinned(pool);
-    if (pinned.Get() == nullptr) return kErrorInvalidHandle;
+    if (pinned.Get() == nullptr) return kTqlErrorInvalidHandle;
     Pool& record = *pinned.Get();
     CTqlSharedGuard shared(record.lock, INFINITE);
     if (shared.Result() != 0) return shared.Result();
-    if (record.closed) return kErrorInvalidHandle;
+    if (record.closed) return kTqlErrorInvalidHandle;
 
     SetEvent(record.dispatchEvent);
     DWORD waited =
@@ -345,11 +346,11 @@ DWORD TqlRunInPool(HANDLE pool, TqlThreadWorkFn work, LPVOID argument, DWORD slo
 
 DWORD TqlWaitThreadPool(HANDLE pool, BOOL waitAll, DWORD timeoutMs) {
     CPinnedPool pinned(pool);
-    if (pinned.Get() == nullptr) return kErrorInvalidHandle;
+    if (pinned.Get() == nullptr) return kTqlErrorInvalidHandle;
     Pool& record = *pinned.Get();
     CTqlSharedGuard shared(record.lock, INFINITE);
     if (shared.Result() != 0) return shared.Result();
-    if (record.closed) return kErrorInvalidHandle;
+    if (record.closed) return kTqlErrorInvalidHandle;
     DWORD waited = WaitForMultipleObjects(record.slots, record.slotSemaphores, waitAll, timeoutMs);
     if (waited == WAIT_TIMEOUT) return 1;
     if (waited >= WAIT_OBJECT_0 + record.slots) return GetLastError();
@@ -365,16 +366,16 @@ DWORD TqlWaitThreadPool(HANDLE pool, BOOL waitAll, DWORD timeoutMs) {
 
 DWORD TqlCloseThread(HANDLE pool, BOOL postQuitMessage) {
     CPinnedPool pinned(pool);
-    if (pinned.Get() == nullptr) return kErrorInvalidHandle;
+    if (pinned.Get() == nullptr) return kTqlErrorInvalidHandle;
     Pool& record = *pinned.Get();
     // A pool thread cannot wait for itself to stop.
-    if (t_ownPool == &record) return kErrorPossibleDeadlock;
+    if (t_ownPool == &record) return kTqlErrorPossibleDeadlock;
     // Refuse new calls at once. The lock alone would not: a waiting writer
     // does not keep new readers out, so a stream of dispatches could keep the
     // close waiting.
     RetirePool(&record);
     CTqlExclusiveGuard exclusive(record.lock, INFINITE);
-    if (exclusive.Result() != 0 || record.closed) return kErrorInvalidHandle;
+    if (exclusive.Result() != 0 || record.closed) return kTqlErrorInvalidHandle;
     for (DWORD slot = 0; slot < record.slots; ++slot) {
         if (record.threads[slot] == nullptr) continue;
         CloseThreadRecord(record.threads[slot], postQuitMessage != FALSE);

@@ -476,13 +476,6 @@ WString TqlFormatPrintf(LPCWSTR format, va_list args) {
     return out;
 }
 
-void TqlApplyStripOptions(WString& text, DWORD stripOptions) {
-    if ((stripOptions & kTqlStripOneLine) != 0 && !text.empty() && text.back() == ' ')
-        text.pop_back();
-    if ((stripOptions & kTqlStripPeriod) != 0 && !text.empty() && text.back() == '.')
-        text.pop_back();
-}
-
 DWORD TqlFormatInserts(LPCWSTR templateText, DWORD stripOptions, va_list args, WString& out) {
     out.clear();
     if (templateText == nullptr) return ERROR_INVALID_PARAMETER;

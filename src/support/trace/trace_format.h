@@ -6,6 +6,7 @@
 #include <cstdarg>
 
 #include "support/base/wide_string.h"
+#include "support/platform/error_text.h"  // TqlApplyStripOptions
 #include "support/trace/trace.h"
 
 namespace ql {
@@ -28,8 +29,5 @@ DWORD TqlFormatInserts(LPCWSTR templateText, DWORD stripOptions, va_list args, W
 
 // Formats an insert-style text with no strip options.
 WString TqlFormatMessageToString(LPCWSTR format, ...);
-
-// Applies the strip options to a finished text.
-void TqlApplyStripOptions(WString& text, DWORD stripOptions);
 
 }  // namespace ql
