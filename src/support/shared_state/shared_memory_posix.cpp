@@ -14,7 +14,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <limits>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "support/base/win32_errors.h"
+#include "support/platform/named_object_registry.h"
 #include "support/platform/system_wrappers.h"
 #include "support/trace/trace.h"
 
@@ -155,42 +155,11 @@ private:
 using MutexRef = std::shared_ptr<CPosixMutex>;
 using SectionRef = std::shared_ptr<CSection>;
 
-struct Registry {
-    std::mutex guard;
-    std::map<WString, std::weak_ptr<CNamedObject>> objects;
-};
-
 // Never destroyed: the static objects of any copy of the library may still
 // open or close blocks while the process ends.
-Registry& Objects() {
-    static Registry* registry = new Registry;
+CTqlNamedObjectRegistry<CNamedObject>& Objects() {
+    static auto* registry = new CTqlNamedObjectRegistry<CNamedObject>;
     return *registry;
-}
-
-// Opens the object called `name`, or makes one with `make` (a null name
-// always makes a new, unregistered one). A name held by an object of another
-// kind gives 6, as on Windows.
-template <class T, class Make>
-DWORD OpenOrMake(LPCWSTR name, Make make, std::shared_ptr<T>& out, bool& existed) {
-    existed = false;
-    if (name == nullptr) return make(out);
-    Registry& registry = Objects();
-    std::lock_guard<std::mutex> lock(registry.guard);
-    WString key(name);
-    auto found = registry.objects.find(key);
-    if (found != registry.objects.end()) {
-        if (std::shared_ptr<CNamedObject> object = found->second.lock()) {
-            out = std::dynamic_pointer_cast<T>(object);
-            if (out == nullptr) return kTqlErrorInvalidHandle;
-            existed = true;
-            return 0;
-        }
-    }
-    DWORD made = make(out);
-    if (made != 0) return made;
-    std::erase_if(registry.objects, [](const auto& entry) { return entry.second.expired(); });
-    registry.objects[key] = out;
-    return 0;
 }
 
 DWORD MakeMutex(MutexRef& out) {
@@ -257,7 +226,7 @@ DWORD CTqlSharedMemory::CreateObjects(LPCWSTR name, DWORD size, LPCWSTR mutexNam
     try {
         MutexRef mutex;
         bool mutexExisted = false;
-        DWORD error = OpenOrMake(mutexName, MakeMutex, mutex, mutexExisted);
+        DWORD error = Objects().OpenOrMake(mutexName, MakeMutex, mutex, &mutexExisted);
         if (error != 0) {
             TqlSharedStateTraceMsg(
                 kTqlLevelError,
@@ -287,7 +256,7 @@ DWORD CTqlSharedMemory::CreateObjects(LPCWSTR name, DWORD size, LPCWSTR mutexNam
                 auto descriptor = static_cast<int>(reinterpret_cast<std::intptr_t>(file));
                 return MakeFileSection(descriptor, bytes, readOnly != FALSE, out);
             };
-            error = OpenOrMake(name, make, section, existed);
+            error = Objects().OpenOrMake(name, make, section, &existed);
             if (error == 0) {
                 DWORD recordedLow = size;
                 DWORD recordedHigh = sizeHigh;

@@ -3,23 +3,12 @@
 #include <cstring>
 
 #include "support/base/unique_handle.h"
+#include "support/platform/kernel_handle.h"
 #include "support/trace/trace.h"
 
 namespace ql {
 
 namespace {
-
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static constexpr Handle kEmpty = nullptr;
-    static bool Owns(Handle handle) noexcept { return handle != nullptr; }
-    static void Close(Handle handle) noexcept {
-        DWORD error = GetLastError();
-        CloseHandle(handle);
-        SetLastError(error);
-    }
-};
-using CUniqueHandle = CTqlUniqueHandle<KernelHandleTraits>;
 
 struct ViewTraits {
     using Handle = LPVOID;
@@ -57,7 +46,7 @@ DWORD LastFailure() {
 DWORD CTqlSharedMemory::CreateObjects(LPCWSTR name, DWORD size, LPCWSTR mutexName,
                                       LPCVOID initialData, TqlSecurityAttributes* security,
                                       BOOL readOnly, HANDLE file, DWORD sizeHigh, DWORD timeout) {
-    CUniqueHandle mutex(CreateMutexW(security, FALSE, mutexName));
+    CTqlKernelHandle mutex(CreateMutexW(security, FALSE, mutexName));
     if (mutex.Get() == nullptr) {
         DWORD error = LastFailure();
         TqlSharedStateTraceMsg(
@@ -81,7 +70,7 @@ DWORD CTqlSharedMemory::CreateObjects(LPCWSTR name, DWORD size, LPCWSTR mutexNam
         CMutexHold hold(mutex.Get());
         bool pagingFile = file == TqlPagingFile();
         SetLastError(0);
-        CUniqueHandle mapping(CreateFileMappingW(
+        CTqlKernelHandle mapping(CreateFileMappingW(
             file, security, readOnly ? PAGE_READONLY : PAGE_READWRITE, sizeHigh, size, name));
         if (mapping.Get() == nullptr) {
             failure = LastFailure();

@@ -5,13 +5,12 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 
-#include "support/base/wide_string.h"
 #include "support/base/win32_errors.h"
+#include "support/platform/named_object_registry.h"
 #include "support/trace/trace.h"
 
 namespace ql {
@@ -31,27 +30,22 @@ struct SemaphoreHandle {
     std::shared_ptr<SemaphoreState> state;
 };
 
-struct NameRegistry {
-    std::mutex mutex;
-    std::map<WString, std::weak_ptr<SemaphoreState>> states;
-};
-
-NameRegistry& Names() {
-    static NameRegistry* registry = new NameRegistry;  // outlives static destruction
+// Never destroyed: static objects may still open or close semaphores while
+// the process ends.
+CTqlNamedObjectRegistry<SemaphoreState>& Names() {
+    static auto* registry = new CTqlNamedObjectRegistry<SemaphoreState>;
     return *registry;
 }
 
 std::shared_ptr<SemaphoreState> OpenOrCreate(LONG initial, LONG maximum, LPCWSTR name) {
-    if (name == nullptr) return std::make_shared<SemaphoreState>(initial, maximum);
-    NameRegistry& names = Names();
-    std::lock_guard<std::mutex> lock(names.mutex);
-    std::erase_if(names.states, [](const auto& entry) { return entry.second.expired(); });
-    std::weak_ptr<SemaphoreState>& slot = names.states[WString(name)];
-    std::shared_ptr<SemaphoreState> state = slot.lock();
-    if (state == nullptr) {
-        state = std::make_shared<SemaphoreState>(initial, maximum);
-        slot = state;
-    }
+    std::shared_ptr<SemaphoreState> state;
+    Names().OpenOrMake(
+        name,
+        [&](std::shared_ptr<SemaphoreState>& made) {
+            made = std::make_shared<SemaphoreState>(initial, maximum);
+            return DWORD{0};
+        },
+        state);
     return state;
 }
 

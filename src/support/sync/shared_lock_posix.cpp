@@ -9,12 +9,11 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <new>
 
-#include "support/base/wide_string.h"
 #include "support/base/win32_errors.h"
+#include "support/platform/named_object_registry.h"
 
 namespace ql {
 
@@ -32,27 +31,22 @@ struct LockState {
     bool MutexFreeFor(DWORD thread) const { return owner == 0 || owner == thread; }
 };
 
-struct NameRegistry {
-    std::mutex mutex;
-    std::map<WString, std::weak_ptr<LockState>> states;
-};
-
-NameRegistry& Names() {
-    static NameRegistry* registry = new NameRegistry;  // outlives static destruction
+// Never destroyed: static objects may still open or close locks while the
+// process ends.
+CTqlNamedObjectRegistry<LockState>& Names() {
+    static auto* registry = new CTqlNamedObjectRegistry<LockState>;
     return *registry;
 }
 
 std::shared_ptr<LockState> OpenOrCreate(LPCWSTR name) {
-    if (name == nullptr) return std::make_shared<LockState>();
-    NameRegistry& names = Names();
-    std::lock_guard<std::mutex> lock(names.mutex);
-    std::erase_if(names.states, [](const auto& entry) { return entry.second.expired(); });
-    std::weak_ptr<LockState>& slot = names.states[WString(name)];
-    std::shared_ptr<LockState> state = slot.lock();
-    if (state == nullptr) {
-        state = std::make_shared<LockState>();
-        slot = state;
-    }
+    std::shared_ptr<LockState> state;
+    Names().OpenOrMake(
+        name,
+        [](std::shared_ptr<LockState>& made) {
+            made = std::make_shared<LockState>();
+            return DWORD{0};
+        },
+        state);
     return state;
 }
 

@@ -9,6 +9,7 @@
 
 #include "support/base/unique_handle.h"
 #include "support/base/win32_errors.h"
+#include "support/platform/kernel_handle.h"
 #include "support/platform/system_wrappers.h"
 #include "support/sync/shared_lock.h"
 #include "support/sync/thread_pool_internal.h"
@@ -60,18 +61,6 @@ struct PoolThread {
     // to end by expiry: the next dispatch to the slot replaces it.
     LONG volatile expiring = 0;
 };
-
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static constexpr Handle kEmpty = nullptr;
-    static bool Owns(Handle handle) noexcept { return handle != nullptr; }
-    static void Close(Handle handle) noexcept {
-        DWORD error = GetLastError();
-        CloseHandle(handle);
-        SetLastError(error);
-    }
-};
-using CUniqueHandle = CTqlUniqueHandle<KernelHandleTraits>;
 
 // The pool whose thread the calling thread is, if any.
 thread_local const Pool* t_ownPool = nullptr;
@@ -205,9 +194,9 @@ DWORD CloseThreadRecord(PoolThread* thread, bool postQuitMessage) {
 }
 
 // Starts the slot's thread and waits until it runs. Takes over workEvent.
-DWORD CreatePoolThread(Pool& pool, DWORD slot, CUniqueHandle workEvent, PoolThread** created) {
-    CUniqueHandle quitEvent(_CreateEvent(nullptr, TRUE, FALSE, nullptr));
-    CUniqueHandle ackEvent(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
+DWORD CreatePoolThread(Pool& pool, DWORD slot, CTqlKernelHandle workEvent, PoolThread** created) {
+    CTqlKernelHandle quitEvent(_CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    CTqlKernelHandle ackEvent(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
     if (quitEvent.Get() == nullptr || ackEvent.Get() == nullptr) return kTqlErrorNotEnoughMemory;
     PoolThread* record = NewRecord<PoolThread>();
     if (record == nullptr) return kTqlErrorNotEnoughMemory;
@@ -248,7 +237,7 @@ DWORD RunOnSlot(Pool& pool, DWORD slot, TqlThreadWorkFn work, LPVOID argument) {
         thread = nullptr;
     }
     if (thread == nullptr) {
-        CUniqueHandle workEvent(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
+        CTqlKernelHandle workEvent(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
         DWORD created = workEvent.Get() == nullptr
                             ? kTqlErrorNotEnoughMemory
                             : CreatePoolThread(pool, slot, std::move(workEvent), &thread);
@@ -257,7 +246,7 @@ DWORD RunOnSlot(Pool& pool, DWORD slot, TqlThreadWorkFn work, LPVOID argument) {
             return created;
         }
     }
-    CUniqueHandle ack(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    CTqlKernelHandle ack(_CreateEvent(nullptr, FALSE, FALSE, nullptr));
     if (!ack) {
         ReleaseSemaphore(pool.slotSemaphores[slot], 1, nullptr);
         return kTqlErrorNotEnoughMemory;
