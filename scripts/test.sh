@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Runs every check of the project: formatting, then for each preset configure,
-# build and test. With preset names as arguments only those presets run
-# ("format" names the formatting check).
+# Runs every check of the project: the include layering, formatting, then for
+# each preset configure, build and test. With step names as arguments only
+# those steps run ("layers" names the layering check, "format" the formatting
+# check).
 #
 #   scripts/test.sh                       # everything
 #   scripts/test.sh linux-asan mingw-x64  # a subset
+#
+# Checks:  layers      scripts/check_layers.py (the include layering of src/)
+#          format      clang-format-14 --dry-run --Werror on every C++ file
 #
 # Presets: linux-asan  unit tests + fuzzers (ASan/UBSan/LSan, clang)
 #          linux-tsan  unit tests (TSan, clang)
@@ -20,7 +24,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT" || exit 2
 
 JOBS=${QL_JOBS:-2}
-ALL_STEPS=(format linux-asan linux-tsan linux mingw-x64 mingw-i686)
+ALL_STEPS=(layers format linux-asan linux-tsan linux mingw-x64 mingw-i686)
 
 if [ $# -gt 0 ]; then
     STEPS=("$@")
@@ -87,6 +91,12 @@ run_ctest() {
     ctest --preset "$preset" -j "$JOBS" --output-junit "$junit"
     local rc=$?
     count_junit "$junit"
+    return $rc
+}
+
+step_layers() {
+    local rc=0
+    python3 scripts/check_layers.py || rc=1
     return $rc
 }
 
@@ -195,6 +205,7 @@ for step in "${STEPS[@]}"; do
     t0=$(date +%s)
     CTEST_DETAIL=""
     case $step in
+        layers) step_layers ;;
         format) step_format ;;
         linux-asan) step_linux_asan ;;
         linux-tsan) step_linux_tsan ;;

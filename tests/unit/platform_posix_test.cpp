@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "support/platform/platform.h"
+#include "support/registry/ie_version.h"
 #include "support/registry/registry.h"
 #include "temp_dir.h"
 

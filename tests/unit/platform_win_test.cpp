@@ -6,6 +6,7 @@
 
 #include "support/platform/platform.h"
 #include "support/platform/system_wrappers.h"
+#include "support/registry/ie_version.h"
 #include "support/registry/registry.h"
 #include "temp_dir.h"
 

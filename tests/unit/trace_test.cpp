@@ -17,7 +17,6 @@
 #include "child_process.h"
 #include "support/registry/registry.h"
 #include "support/trace/trace_line.h"
-#include "support/trace/trace_scope.h"
 #include "support/trace/trace_sink.h"
 #include "temp_dir.h"
 

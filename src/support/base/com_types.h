@@ -21,3 +21,10 @@ static_assert(sizeof(LONG) == 4 && sizeof(ULONG) == 4 && sizeof(DWORD) == 4,
               "32-bit wire integers must be 32-bit in memory");
 static_assert(sizeof(WCHAR) == 2 && sizeof(OLECHAR) == 2, "text is UTF-16");
 static_assert(sizeof(GUID) == 16 && sizeof(SYSTEMTIME) == 16 && sizeof(FILETIME) == 8);
+
+namespace ql {
+
+// A wait without a time-out (the system's INFINITE).
+inline constexpr DWORD kTqlInfinite = 0xFFFFFFFFu;
+
+}  // namespace ql

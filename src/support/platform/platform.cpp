@@ -1,11 +1,7 @@
-// The system description and the Internet Explorer version: computed here the
-// same way on every platform from what platform_win.cpp / platform_posix.cpp
-// ask of the system.
+// The system description and the form of the Internet Explorer version:
+// computed here the same way on every platform from what platform_win.cpp /
+// platform_posix.cpp ask of the system.
 #include "support/platform/platform.h"
-
-#include <atomic>
-
-#include "support/registry/registry.h"
 
 namespace ql {
 
@@ -19,8 +15,6 @@ constexpr WORD kSuiteSingleUserTerminal = 0x0100;  // VER_SUITE_SINGLEUSERTS
 constexpr DWORD kNT4ReleaseBuild = 1381;
 // 95 builds above this one are the second release.
 constexpr DWORD k95SecondReleaseBuild = 1000;
-// The version text is read up to this many characters (MAX_PATH).
-constexpr DWORD kMaxVersionChars = 260;
 
 bool IsBlank(WCHAR c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
@@ -62,8 +56,6 @@ bool HasFamily(DWORD low, DWORD high, DWORD family) {
         low = static_cast<DWORD>(TqlGetOsVersion());
     return (low & kTqlOsFamilyMask) == family;
 }
-
-std::atomic<DWORD> g_ieVersion{0};
 
 }  // namespace
 
@@ -138,24 +130,6 @@ DWORD TqlParseIeVersion(WStringView text) noexcept {
     // A major version that does not fit the high half is not a version.
     if (major < 0 || major > 0xFFFF) return 0;
     return (static_cast<DWORD>(major) << 16) | (static_cast<DWORD>(minor) & 0xFFFF);
-}
-
-DWORD TqlGetIeVersion(bool refresh) noexcept {
-    if (!refresh) {
-        DWORD known = g_ieVersion.load(std::memory_order_relaxed);
-        if (known != 0) return known;
-    }
-    WCHAR text[kMaxVersionChars] = {};
-    DWORD type = REG_NONE;
-    DWORD bytes = sizeof text - sizeof(WCHAR);  // keeps a terminator
-    if (TqlQueryRegistryValue(HKEY_LOCAL_MACHINE, OLESTR("Software\\Microsoft\\Internet Explorer"),
-                              OLESTR("Version"), &type, reinterpret_cast<BYTE*>(text), &bytes,
-                              FALSE) != 0 ||
-        type != REG_SZ)
-        return 0;
-    DWORD version = TqlParseIeVersion(WStringView(text, bytes / sizeof(WCHAR)));
-    if (version != 0) g_ieVersion.store(version, std::memory_order_relaxed);
-    return version;
 }
 
 }  // namespace ql

@@ -1,7 +1,7 @@
 // What the platform layer knows about the running system: its family and
 // version as one 64-bit description, whether it is a 32-bit process on a
-// 64-bit host, the Internet Explorer version; and loading a library from its
-// own directory.
+// 64-bit host, the form of an Internet Explorer version; and loading a
+// library from its own directory.
 #pragma once
 
 #include "support/base/com_types.h"
@@ -70,13 +70,9 @@ bool TqlHasTerminalServices(DWORD low = kTqlRunningSystem, DWORD high = kTqlRunn
 // false on POSIX, whose registry store has one view.
 bool TqlIsWow64Process() noexcept;
 
-// (major << 16) | minor of the installed Internet Explorer, read from the
-// REG_SZ "Version" under "Software\Microsoft\Internet Explorer" of
-// HKEY_LOCAL_MACHINE; 0 when unknown. A known value is cached and returned
-// unless refresh is asked for.
-DWORD TqlGetIeVersion(bool refresh = false) noexcept;
-// The version text as TqlGetIeVersion reads it ("%d.%d"); 0 when it does not
-// start with two numbers.
+// (major << 16) | minor of an Internet Explorer version text ("%d.%d", as
+// TqlGetIeVersion of registry/ie_version.h reads it from the registry); 0
+// when it does not start with two numbers.
 DWORD TqlParseIeVersion(WStringView text) noexcept;
 
 // Loads the library at path with its own directory as the current directory

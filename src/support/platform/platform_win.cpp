@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "support/platform/system_wrappers.h"
-#include "support/registry/registry.h"
 
 namespace ql {
 
@@ -20,6 +19,22 @@ bool EqualsIgnoringAsciiCase(LPCWSTR text, LPCWSTR expected) {
     for (; *text != 0 && *expected != 0; ++text, ++expected)
         if (fold(*text) != fold(*expected)) return false;
     return *text == *expected;
+}
+
+// Reads a value of HKEY_LOCAL_MACHINE (the default view) with the system's
+// own functions: the registry layer builds on this one. *bytes in: the size
+// of data (0 with a null data asks for the type only); out: the value's size.
+bool QueryMachineValue(LPCWSTR subKey, LPCWSTR valueName, DWORD* type, BYTE* data, DWORD* bytes) {
+    HKEY key = nullptr;
+    if (_RegOpenKeyEx(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    LONG result = _RegQueryValueEx(key, valueName, nullptr, type, data, bytes);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 bool IsSeparator(WCHAR c) { return c == L'\\' || c == L'/'; }
@@ -61,22 +76,22 @@ bool TqlQueryOsVersionFields(TqlOsVersionFields* fields) noexcept {
         fields->servicePack.assign(info.szCSDVersion, wcsnlen(info.szCSDVersion, 128));
         fields->suiteMask = extended ? info.wSuiteMask : 0;
         if (info.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-            WCHAR productType[kProductTypeChars] = {};
-            DWORD chars = kProductTypeChars;
+            // One more character than is read keeps a terminator.
+            WCHAR productType[kProductTypeChars + 1] = {};
+            DWORD type = REG_NONE;
+            DWORD bytes = kProductTypeChars * sizeof(WCHAR);
             fields->ntWorkstation =
-                TqlReadRegistryString(HKEY_LOCAL_MACHINE,
-                                      L"System\\CurrentControlSet\\Control\\ProductOptions",
-                                      L"ProductType", productType, &chars, FALSE) == 0 &&
-                EqualsIgnoringAsciiCase(productType, L"WINNT");
+                QueryMachineValue(L"System\\CurrentControlSet\\Control\\ProductOptions",
+                                  L"ProductType", &type, reinterpret_cast<BYTE*>(productType),
+                                  &bytes) &&
+                IsStringType(type) && EqualsIgnoringAsciiCase(productType, L"WINNT");
         } else if (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
             DWORD type = REG_NONE;
             DWORD bytes = 0;
             fields->win98SecondEdition =
-                TqlQueryRegistryValue(
-                    HKEY_LOCAL_MACHINE,
-                    L"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\Updates",
-                    L"Windows 98 Second Edition", &type, nullptr, &bytes, FALSE) == 0 &&
-                (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ);
+                QueryMachineValue(L"Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\Updates",
+                                  L"Windows 98 Second Edition", &type, nullptr, &bytes) &&
+                IsStringType(type);
         }
         return true;
     } catch (...) {

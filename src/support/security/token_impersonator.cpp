@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "support/trace/trace_scope.h"
+#include "support/trace/trace.h"
 
 namespace ql {
 

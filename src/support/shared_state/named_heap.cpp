@@ -4,7 +4,6 @@
 
 #include "support/base/win32_errors.h"
 #include "support/trace/trace.h"
-#include "support/trace/trace_scope.h"
 
 namespace ql {
 

@@ -12,9 +12,6 @@
 
 namespace ql {
 
-// A wait without a time-out (the system's INFINITE).
-inline constexpr DWORD kTqlInfinite = 0xFFFFFFFFu;
-
 // The file argument of CTqlSharedMemory::Create for memory backed by the
 // paging file: the system's invalid-handle value.
 inline HANDLE TqlPagingFile() noexcept { return reinterpret_cast<HANDLE>(~std::uintptr_t{0}); }

@@ -4,7 +4,6 @@
 
 #include "support/base/com_types.h"
 #include "support/platform/security_attributes.h"
-#include "support/shared_state/shared_memory.h"  // kTqlInfinite
 
 namespace ql {
 

@@ -10,7 +10,6 @@
 #include "support/trace/trace_line.h"
 #include "support/trace/trace_log_writer.h"
 #include "support/trace/trace_platform.h"
-#include "support/trace/trace_scope.h"
 #include "support/trace/trace_sink.h"
 #include "support/trace/tracing_mutex.h"
 

@@ -3,6 +3,9 @@
 // takes a wide string and "%S" a narrow one, and the "l" length modifier is
 // 32 bits wide on every platform. No trace operation throws or reports a
 // failure to its caller.
+//
+// This header is the leaf of the tracing layer: it includes base/ headers
+// only, so that every layer of the support library may trace.
 #pragma once
 
 #include <cstdarg>
@@ -70,5 +73,34 @@ DWORD TqlGetLastError();
 // Where modules carry no message tables (POSIX) the built-in texts serve
 // every code, and the call only checks its arguments.
 DWORD TqlAddMessageModule(void* module, LPCWSTR libraryPath);
+
+// A function-scope tracer: writes "name() {" on entry and "} // name" on
+// exit, and indents everything traced on the thread in between.
+class CTqlTraceScope {
+public:
+    // component -1 selects the default component.
+    CTqlTraceScope(LPCWSTR functionName, TqlComponent component, int level) noexcept;
+    ~CTqlTraceScope();
+    CTqlTraceScope(const CTqlTraceScope&) = delete;
+    CTqlTraceScope& operator=(const CTqlTraceScope&) = delete;
+
+    // Messages prefixed with "name()- ".
+    void Trace(int level, LPCWSTR format, ...) noexcept;
+    void Error(LPCWSTR format, ...) noexcept;
+    void Warning(LPCWSTR format, ...) noexcept;
+    void Info(LPCWSTR format, ...) noexcept;
+    void ErrorMsg(LPCWSTR format, ...) noexcept;  // insert style
+
+private:
+    void Emit(int level, LPCWSTR format, va_list args, bool insertStyle) noexcept;
+
+    LPCWSTR m_name;
+    TqlComponent m_component;
+    int m_level;
+};
+
+// The calling thread's function nesting depth, shared by every module of
+// the process.
+DWORD TqlTraceNestingDepth() noexcept;
 
 }  // namespace ql

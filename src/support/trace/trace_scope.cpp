@@ -1,7 +1,6 @@
-#include "support/trace/trace_scope.h"
-
 #include "support/base/wide_string.h"
 #include "support/shared_state/named_tls.h"
+#include "support/trace/trace.h"
 
 namespace ql {
 
