@@ -8,6 +8,7 @@
 #   scripts/test.sh linux-asan mingw-x64  # a subset
 #
 # Checks:  layers      scripts/check_layers.py (the include layering of src/)
+#                      and the generator's unit tests (codegen/test_*.py)
 #          format      clang-format-14 --dry-run --Werror on every C++ file
 #
 # Presets: linux-asan  unit tests + fuzzers (ASan/UBSan/LSan, clang)
@@ -97,6 +98,7 @@ run_ctest() {
 step_layers() {
     local rc=0
     python3 scripts/check_layers.py || rc=1
+    python3 -m unittest discover -s codegen -p 'test_*.py' || rc=1
     return $rc
 }
 
