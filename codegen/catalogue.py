@@ -2,6 +2,7 @@
 checks it for internal consistency. The file format is described in
 catalogue/README.md."""
 
+import contextlib
 import dataclasses
 import glob
 import os
@@ -10,7 +11,21 @@ from typing import Dict, List, Optional
 
 
 class CatalogueError(Exception):
-    pass
+    """A problem in the catalogue. path and line name the file and line it
+    belongs to when it belongs to one; str() then reads "path:line: what"."""
+
+    def __init__(self, message, path=None, line=None):
+        super().__init__(message)
+        self.message = message
+        self.path = path
+        self.line = line
+
+    def __str__(self):
+        if self.path is None:
+            return self.message
+        if self.line is None:
+            return '%s: %s' % (self.path, self.message)
+        return '%s:%d: %s' % (self.path, self.line, self.message)
 
 
 @dataclasses.dataclass
@@ -162,13 +177,43 @@ class Catalogue:
 
 def _rows(path):
     """Yields (line number, indent flag, cells) for every data line."""
-    with open(path, encoding='utf-8') as f:
-        for number, raw in enumerate(f, 1):
-            text = raw.rstrip('\n')
-            if not text.strip() or text.lstrip().startswith('#'):
-                continue
-            cells = [c.strip() for c in text.split('|')]
-            yield number, text.startswith(' '), cells
+    try:
+        with open(path, encoding='utf-8') as f:
+            lines = list(enumerate(f, 1))
+    except (OSError, UnicodeDecodeError) as error:
+        raise CatalogueError('cannot be read: %s' % error, path) from None
+    for number, raw in lines:
+        text = raw.rstrip('\n')
+        if not text.strip() or text.lstrip().startswith('#'):
+            continue
+        cells = [c.strip() for c in text.split('|')]
+        yield number, text.startswith(' '), cells
+
+
+@contextlib.contextmanager
+def _line(path, number, cells):
+    """Reports whatever goes wrong while one line is handled as a
+    CatalogueError of that file and line."""
+    try:
+        yield
+    except CatalogueError as error:
+        if error.path is None:
+            error.path, error.line = path, number
+        raise
+    except (IndexError, ValueError, AttributeError, TypeError, KeyError) as error:
+        raise CatalogueError(_describe(cells, error), path, number) from None
+
+
+def _describe(cells, error):
+    """What is wrong with a line whose handling raised error."""
+    tag = cells[0] if cells else ''
+    if isinstance(error, IndexError):
+        return '%r line has too few cells (%d)' % (tag, len(cells))
+    if isinstance(error, ValueError):
+        return 'bad value in %r line: %s' % (tag, error)
+    if isinstance(error, (AttributeError, TypeError)):
+        return '%r line outside the block it belongs to' % tag
+    return 'bad %r line: %s' % (tag, error)
 
 
 def _attrs(cells):
@@ -185,112 +230,113 @@ def _attrs(cells):
 def _parse_library(path, cat):
     current = None
     for number, indented, c in _rows(path):
-        where = '%s:%d' % (os.path.basename(path), number)
-        if c[0] == 'library':
-            cat.library = dict(name=c[1], libid=c[2], version=c[3], lcid=int(c[4]), help=c[5])
-        elif c[0] == 'class':
-            cat.klass = dict(name=c[1], clsid=c[2], help=c[3], default=c[4])
-        elif c[0] == 'interface':
-            plain, named = _attrs(c)
-            cat.lib_interfaces.append(LibInterface(plain[1], plain[2], plain[3], int(plain[4]),
-                                                   named.get('class', 'yes') != 'no'))
-        elif c[0] == 'extra':
-            cat.extras[c[1]] = c[2]
-        elif c[0] == 'enum':
-            current = Enum(c[1], [])
-            cat.enums.append(current)
-        elif c[0] == 'value' and indented and current is not None:
-            current.values.append((c[1], int(c[2], 16)))
-        else:
-            raise CatalogueError('%s: unknown line %r' % (where, c))
+        with _line(path, number, c):
+            if c[0] == 'library':
+                cat.library = dict(name=c[1], libid=c[2], version=c[3], lcid=int(c[4]), help=c[5])
+            elif c[0] == 'class':
+                cat.klass = dict(name=c[1], clsid=c[2], help=c[3], default=c[4])
+            elif c[0] == 'interface':
+                plain, named = _attrs(c)
+                cat.lib_interfaces.append(LibInterface(plain[1], plain[2], plain[3], int(plain[4]),
+                                                       named.get('class', 'yes') != 'no'))
+            elif c[0] == 'extra':
+                cat.extras[c[1]] = c[2]
+            elif c[0] == 'enum':
+                current = Enum(c[1], [])
+                cat.enums.append(current)
+            elif c[0] == 'value' and indented and current is not None:
+                current.values.append((c[1], int(c[2], 16)))
+            else:
+                raise CatalogueError('unknown line %r' % (c,))
 
 
 def _parse_records(path, cat):
     current = None
     for number, indented, c in _rows(path):
-        where = '%s:%d' % (os.path.basename(path), number)
-        plain, named = _attrs(c)
-        if not indented and plain[0] == 'system':
-            cat.system_records.append(plain[1])
-            continue
-        if not indented:
-            if plain[0] != 'record':
-                raise CatalogueError('%s: expected a record' % where)
-            raw = int(plain[5]) if plain[4] == 'raw' else None
-            tag = None if plain[2] == '-' else int(plain[2])
-            current = Record(plain[1], tag, plain[3], raw, [],
-                             in_library=named.get('library', 'yes') != 'no')
-            cat.records.append(current)
-            continue
-        kind = plain[0]
-        if kind == 'at':
-            current.items.append(RecordItem('at', plain[2], plain[3], offset=int(plain[1])))
-        elif kind == 'field':
-            current.items.append(RecordItem('field', plain[1], plain[2],
-                                            declared=named.get('declared')))
-        elif kind in ('record', 'unique'):
-            current.items.append(RecordItem(kind, plain[1], plain[2]))
-        elif kind == 'array':
-            current.items.append(RecordItem('array', plain[1], plain[2], count=plain[3],
-                                            count_bits=int(named.get('count-bits', 32)),
-                                            pointer_first='pointer-first' in plain[4:]))
-        elif kind == 'block':
-            current.items.append(RecordItem('block', plain[1], 'unsigned char',
-                                            size_field=plain[2],
-                                            mod65536='mod65536' in plain[3:]))
-        elif kind == 'next':
-            current.items.append(RecordItem('next', plain[1], current.name))
-        else:
-            raise CatalogueError('%s: unknown record item %r' % (where, kind))
+        with _line(path, number, c):
+            plain, named = _attrs(c)
+            if not indented and plain[0] == 'system':
+                cat.system_records.append(plain[1])
+                continue
+            if not indented:
+                if plain[0] != 'record':
+                    raise CatalogueError('expected a record, not %r' % (c,))
+                raw = int(plain[5]) if plain[4] == 'raw' else None
+                tag = None if plain[2] == '-' else int(plain[2])
+                current = Record(plain[1], tag, plain[3], raw, [],
+                                 in_library=named.get('library', 'yes') != 'no')
+                cat.records.append(current)
+                continue
+            kind = plain[0]
+            if kind == 'at':
+                current.items.append(RecordItem('at', plain[2], plain[3], offset=int(plain[1])))
+            elif kind == 'field':
+                current.items.append(RecordItem('field', plain[1], plain[2],
+                                                declared=named.get('declared')))
+            elif kind in ('record', 'unique'):
+                current.items.append(RecordItem(kind, plain[1], plain[2]))
+            elif kind == 'array':
+                current.items.append(RecordItem('array', plain[1], plain[2], count=plain[3],
+                                                count_bits=int(named.get('count-bits', 32)),
+                                                pointer_first='pointer-first' in plain[4:]))
+            elif kind == 'block':
+                current.items.append(RecordItem('block', plain[1], 'unsigned char',
+                                                size_field=plain[2],
+                                                mod65536='mod65536' in plain[3:]))
+            elif kind == 'next':
+                current.items.append(RecordItem('next', plain[1], current.name))
+            else:
+                raise CatalogueError('unknown record item %r' % kind)
 
 
 def _parse_family(path, cat):
     family = None
     method = None
     for number, indented, c in _rows(path):
-        where = '%s:%d' % (os.path.basename(path), number)
-        plain, named = _attrs(c)
-        tag = plain[0]
-        if tag == 'family':
-            family = Family(plain[1], '', '', '', [], [])
-            cat.families.append(family)
-        elif tag == 'prefix':
-            family.prefix = plain[1]
-        elif tag == 'server-class':
-            family.server_clsid = plain[1]
-        elif tag == 'sends-interface':
-            family.sends_interface = plain[1]
-        elif tag == 'interface':
-            family.interfaces.append(
-                ChainInterface(plain[1], plain[2], int(plain[3]), int(plain[4])))
-        elif tag == 'method':
-            kind = plain[4] if len(plain) > 4 else 'remote'
-            method = Method(int(plain[1]), plain[2], plain[3], kind, [], [], [], number)
-            family.methods.append(method)
-        elif tag == 'param':
-            method.params.append(Param(plain[1], plain[2], plain[3]))
-        elif tag in ('send', 'recv'):
-            item = WireItem(plain[1], plain[2], plain[3])
-            if item.kind == 'array':
-                item.count = None if plain[4] == '-' else plain[4]
-                item.shared = 'shared' in plain[5:]
-                item.capacity = named.get('capacity')
-            (method.send if tag == 'send' else method.recv).append(item)
-        else:
-            raise CatalogueError('%s: unknown line %r' % (where, c))
+        with _line(path, number, c):
+            plain, named = _attrs(c)
+            tag = plain[0]
+            if tag == 'family':
+                family = Family(plain[1], '', '', '', [], [])
+                cat.families.append(family)
+            elif tag == 'prefix':
+                family.prefix = plain[1]
+            elif tag == 'server-class':
+                family.server_clsid = plain[1]
+            elif tag == 'sends-interface':
+                family.sends_interface = plain[1]
+            elif tag == 'interface':
+                family.interfaces.append(
+                    ChainInterface(plain[1], plain[2], int(plain[3]), int(plain[4])))
+            elif tag == 'method':
+                kind = plain[4] if len(plain) > 4 else 'remote'
+                method = Method(int(plain[1]), plain[2], plain[3], kind, [], [], [], number)
+                family.methods.append(method)
+            elif tag == 'param':
+                method.params.append(Param(plain[1], plain[2], plain[3]))
+            elif tag in ('send', 'recv'):
+                item = WireItem(plain[1], plain[2], plain[3])
+                if item.kind == 'array':
+                    item.count = None if plain[4] == '-' else plain[4]
+                    item.shared = 'shared' in plain[5:]
+                    item.capacity = named.get('capacity')
+                (method.send if tag == 'send' else method.recv).append(item)
+            else:
+                raise CatalogueError('unknown line %r' % (c,))
 
 
 def load(directory):
     cat = Catalogue({}, {}, [], {}, [], [], [])
     _parse_library(os.path.join(directory, 'library.cat'), cat)
     _parse_records(os.path.join(directory, 'records.cat'), cat)
-    order = ['FileSystem', 'FileSystemView', 'Vault', 'SBS', 'JobQueue', 'LocalUserManager',
-             'Update', 'EventReport']
-    paths = sorted(glob.glob(os.path.join(directory, 'families', '*.cat')))
-    for path in sorted(paths, key=lambda p: order.index(os.path.basename(p)[:-4])):
+    for path in sorted(glob.glob(os.path.join(directory, 'families', '*.cat'))):
         _parse_family(path, cat)
+    cat.families.sort(key=lambda f: _family_position(cat, f))
     control = Catalogue({}, {}, [], {}, [], [], [])
-    _parse_family(os.path.join(directory, 'control.cat'), control)
+    control_path = os.path.join(directory, 'control.cat')
+    _parse_family(control_path, control)
+    if not control.families:
+        raise CatalogueError('no family line', control_path)
     cat.control = control.families[0]
     for family in cat.families:
         family.methods.sort(key=lambda m: m.slot)
@@ -298,10 +344,24 @@ def load(directory):
     return cat
 
 
+def _family_position(cat, family):
+    """Families take the order in which library.cat names their first
+    interface: the library's interfaces, then the extra identifiers. One
+    named in neither comes last (validate reports it), by key."""
+    names = [i.name for i in cat.lib_interfaces] + list(cat.extras)
+    first = family.interfaces[0].name if family.interfaces else None
+    if first in names:
+        return (names.index(first), family.key)
+    return (len(names), family.key)
+
+
 def validate(cat):
     problems = []
     for family in cat.families:
         chain = family.interfaces
+        if not chain:
+            problems.append('%s: no interface lines' % family.key)
+            continue
         if family.sends_interface != chain[-1].name:
             problems.append('%s: sends %s, not its most derived interface'
                             % (family.key, family.sends_interface))

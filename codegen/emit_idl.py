@@ -12,9 +12,6 @@ import catalogue  # noqa: E402
 from cxx_types import cxx, memory_layout, split_pointer  # noqa: E402
 from emit_records import BANNER  # noqa: E402
 
-# Families whose interfaces the library describes, in the class's order.
-LIBRARY_FAMILIES = ['FileSystem', 'FileSystemView', 'Vault', 'SBS', 'JobQueue']
-
 DIRECTIONS = {'in': '[in] ', 'out': '[out] ', 'inout': '[in, out] ', 'none': ''}
 
 # Platform records the library defines itself: the imported IDL files do not
@@ -52,8 +49,9 @@ FIXED_SIZES = {
 
 
 def library_families(cat):
-    by_key = {f.key: f for f in cat.families}
-    return [cat.control] + [by_key[k] for k in LIBRARY_FAMILIES]
+    """The control family, then the families whose interfaces the library
+    describes, in the catalogue's family order (the class's order)."""
+    return [cat.control] + [f for f in cat.families if cat.in_library(f.interfaces[0].name)]
 
 
 def library_records(cat):

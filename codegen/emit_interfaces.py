@@ -41,7 +41,7 @@ def emit_interfaces_header(cat):
     out = [BANNER,
            '// The interfaces the repository object implements, in slot order, and',
            '// their identifiers.', '#pragma once', '', '#include "catalogue/records.h"',
-           '#include "support/com_types.h"', '', 'namespace ql {', '']
+           '#include "support/base/com_types.h"', '', 'namespace ql {', '']
     out.append('// %s' % cat.library['libid'])
     out.append('inline constexpr GUID LIBID_%s = %s;' % (cat.library['name'],
                                                           guid_initializer(cat.library['libid'])))
@@ -103,15 +103,10 @@ def emit_method_declarations(cat):
     return '\n'.join(out)
 
 
-POSITIONS = ['FileSystem', 'FileSystemView', 'Vault', 'SBS', 'JobQueue', 'LocalUserManager',
-             'Update', 'EventReport']
-
-
 def emit_interface_map(cat):
     out = [BANNER, '#include "repository/soap_repository.h"', '', 'namespace ql {', '',
            'void* CSoapRepository::FamilyInterface(REFIID riid) noexcept {']
-    for key in POSITIONS:
-        family = [f for f in cat.families if f.key == key][0]
+    for family in cat.families:
         names = [i.name for i in family.interfaces]
         test = ' ||\n        '.join('IsEqualIID(riid, IID_%s)' % n for n in names)
         out += ['    if (%s)' % test,

@@ -69,7 +69,7 @@ def emit_tables_header(cat):
         '// The catalogue as tables: for every family its identifiers and, per',
         '// method, what a request carries after the call header and what a reply',
         '// carries after the result. The reference server and the decoder walk them.',
-        '#pragma once', '', '#include <span>', '', '#include "support/com_types.h"', '',
+        '#pragma once', '', '#include <span>', '', '#include "support/base/com_types.h"', '',
         'namespace ql::catalog {', '',
         'enum class ItemKind : BYTE { kPlain, kUnique, kArray, kEvent };',
         'enum class MethodKind : BYTE { kRemote, kNotImplemented, kDispatch, kEmpty };',

@@ -21,7 +21,7 @@ def _members(cat, record):
 def emit_records_header(cat):
     out = [BANNER, '// Enumerations and records of the remote interfaces, byte-packed.',
            '#pragma once', '', '#include "serialization/rnsm_event.h"',
-           '#include "support/com_types.h"', '']
+           '#include "support/base/com_types.h"', '']
     for enum in cat.enums:
         out.append('enum %s : INT {' % enum.name)
         for name, number in enum.values:

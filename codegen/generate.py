@@ -63,7 +63,10 @@ def main(argv):
     try:
         cat = catalogue.load(argv[1])
     except catalogue.CatalogueError as error:
-        sys.stderr.write('catalogue error:\n%s\n' % error)
+        if error.path is not None:
+            sys.stderr.write('%s\n' % error)  # "file:line: what is wrong"
+        else:
+            sys.stderr.write('catalogue error:\n%s\n' % error)
         return 1
     files = outputs(cat)
     if '--list' in argv:

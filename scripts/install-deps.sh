@@ -4,14 +4,18 @@
 # the package mirror sometimes answers "mirror sync in progress".
 set -euo pipefail
 
+# One clang (14) for the compiler, its sanitizer runtime and clang-format;
+# CMakePresets.json names clang-14 / clang++-14 (the package clang-14 carries
+# both).
 packages=(
   build-essential cmake ninja-build python3 pkg-config git
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang llvm libclang-rt-14-dev lld clang-format-14
+  clang-14 libclang-rt-14-dev clang-format-14 lld-14 llvm-14
   mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 libwine-dev
-  libcurl4-openssl-dev libmicrohttpd-dev tinyproxy openssl ca-certificates
+  libcurl4-openssl-dev libmicrohttpd-dev squid apache2-utils openssl ca-certificates
+  libboost1.81-dev libssl-dev
 )
 
 SUDO=""
@@ -44,9 +48,4 @@ if [ "${#missing[@]}" -gt 0 ]; then
   retry $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 else
   echo "all packages present"
-fi
-
-# tinyproxy's package starts a system-wide daemon; tests run their own.
-if command -v systemctl >/dev/null 2>&1; then
-  $SUDO systemctl disable --now tinyproxy >/dev/null 2>&1 || true
 fi

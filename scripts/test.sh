@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Runs every check of the project: formatting, then for each preset configure,
-# build and test. With preset names as arguments only those presets run
-# ("format" names the formatting check).
+# Runs every check of the project: the include layering, formatting, then for
+# each preset configure, build and test. With step names as arguments only
+# those steps run ("layers" names the layering check, "format" the formatting
+# check).
 #
 #   scripts/test.sh                       # everything
 #   scripts/test.sh linux-asan mingw-x64  # a subset
 #
-# Steps:   ratio       hand-written test lines against code lines, per component
-#          format      clang-format check
-#          linux-asan  every unit test + fuzzers (ASan/UBSan/LSan, clang)
+# Checks:  layers      scripts/check_layers.py (the include layering of src/)
+#                      and the generator's unit tests (codegen/test_*.py)
+#          ratio       hand-written test lines against code lines, per component
+#          format      clang-format-14 --dry-run --Werror on every C++ file
+#
+# Presets: linux-asan  every unit test + fuzzers (ASan/UBSan/LSan, clang)
 #          linux-tsan  the tests of threaded code (TSan, clang)
 #          linux       g++ RelWithDebInfo: library and benchmarks (built, not run)
 #          mingw-x64   Windows x64 cross build: hand-written unit tests and the
@@ -23,7 +27,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT" || exit 2
 
 JOBS=${QL_JOBS:-2}
-ALL_STEPS=(ratio format linux-asan linux-tsan linux mingw-x64 mingw-i686)
+ALL_STEPS=(layers ratio format linux-asan linux-tsan linux mingw-x64 mingw-i686)
 
 if [ $# -gt 0 ]; then
     STEPS=("$@")
@@ -90,6 +94,13 @@ run_ctest() {
     ctest --preset "$preset" -j "$JOBS" --output-junit "$junit"
     local rc=$?
     count_junit "$junit"
+    return $rc
+}
+
+step_layers() {
+    local rc=0
+    python3 scripts/check_layers.py || rc=1
+    python3 -m unittest discover -s codegen -p 'test_*.py' || rc=1
     return $rc
 }
 
@@ -207,6 +218,7 @@ for step in "${STEPS[@]}"; do
     t0=$(date +%s)
     CTEST_DETAIL=""
     case $step in
+        layers) step_layers ;;
         ratio) step_ratio ;;
         format) step_format ;;
         linux-asan) step_linux_asan ;;

@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "proxies/call_arguments.h"
-#include "support/critical_section.h"
-#include "support/hresults.h"
-#include "support/trace.h"
+#include "support/base/critical_section.h"
+#include "support/base/hresults.h"
+#include "support/trace/trace.h"
 #include "transport/abs_http_bin_transport.h"
 
 namespace ql {

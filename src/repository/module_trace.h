@@ -1,7 +1,7 @@
 // The module's trace components, registered while the module loads.
 #pragma once
 
-#include "support/trace.h"
+#include "support/trace/trace.h"
 
 namespace ql {
 

@@ -1,7 +1,7 @@
 // Activation of a server object on a remote machine over DCOM.
 #pragma once
 
-#include "support/com_types.h"
+#include "support/base/com_types.h"
 
 namespace ql {
 

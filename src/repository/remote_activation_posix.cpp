@@ -1,6 +1,6 @@
 #include "repository/remote_activation.h"
 
-#include "support/hresults.h"
+#include "support/base/hresults.h"
 
 namespace ql {
 

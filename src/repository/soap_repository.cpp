@@ -5,8 +5,8 @@
 
 #include "repository/module_trace.h"
 #include "repository/remote_activation.h"
-#include "support/hresults.h"
-#include "support/wide_string.h"
+#include "support/base/hresults.h"
+#include "support/base/wide_string.h"
 
 namespace ql {
 

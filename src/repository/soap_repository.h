@@ -8,7 +8,7 @@
 #include "catalogue/interfaces.h"
 #include "config/client_config.h"
 #include "proxies/call_frame.h"
-#include "support/critical_section.h"
+#include "support/base/critical_section.h"
 #include "transport/abs_http_bin_transport.h"
 
 namespace ql {

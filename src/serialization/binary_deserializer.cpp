@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/hresults.h"
+#include "support/base/hresults.h"
 
 namespace ql {
 

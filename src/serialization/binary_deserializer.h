@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "serialization/wire_tags.h"
-#include "support/atl_types.h"
-#include "support/com_types.h"
+#include "support/base/atl_types.h"
+#include "support/base/com_types.h"
 
 namespace ql {
 

@@ -1,7 +1,7 @@
 #include "serialization/binary_serializer.h"
 
-#include "support/hresults.h"
-#include "support/wide_string.h"
+#include "support/base/hresults.h"
+#include "support/base/wide_string.h"
 
 namespace ql {
 

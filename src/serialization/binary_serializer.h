@@ -4,8 +4,8 @@
 #pragma once
 
 #include "serialization/wire_tags.h"
-#include "support/atl_types.h"
-#include "support/com_types.h"
+#include "support/base/atl_types.h"
+#include "support/base/com_types.h"
 
 namespace ql {
 

@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "serialization/wire_types.h"
-#include "support/hresults.h"
+#include "support/base/hresults.h"
 
 namespace ql {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "support/hresults.h"
-#include "support/process_heap.h"
+#include "support/base/hresults.h"
+#include "support/shared_state/process_heap.h"
 
 namespace ql {
 

@@ -3,8 +3,8 @@
 // ATL::IWriteStream; every other IStream operation answers E_NOTIMPL.
 #pragma once
 
-#include "support/atl_types.h"
-#include "support/com_types.h"
+#include "support/base/atl_types.h"
+#include "support/base/com_types.h"
 
 namespace ql {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "support/hresults.h"
-#include "support/trace.h"
+#include "support/base/hresults.h"
+#include "support/trace/trace.h"
 
 namespace ql::wire {
 

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "support/com_types.h"
+#include "support/base/com_types.h"
 
 namespace ql::wire {
 

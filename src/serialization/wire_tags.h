@@ -3,7 +3,7 @@
 #pragma once
 
 #include "serialization/wire_limits.h"
-#include "support/com_types.h"
+#include "support/base/com_types.h"
 
 namespace ql::wire {
 

@@ -8,8 +8,8 @@
 #include "serialization/binary_deserializer.h"
 #include "serialization/binary_serializer.h"
 #include "serialization/read_write_binary_stream.h"
-#include "support/com_types.h"
-#include "support/unique_bstr.h"
+#include "support/base/com_types.h"
+#include "support/base/unique_bstr.h"
 
 namespace ql {
 

@@ -9,7 +9,7 @@
 #include "memory_read_stream.h"
 #include "serialization/marshal_holders.h"
 #include "serialization/read_write_binary_stream.h"
-#include "support/process_heap.h"
+#include "support/shared_state/process_heap.h"
 
 namespace {
 

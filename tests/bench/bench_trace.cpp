@@ -3,7 +3,7 @@
 // the machine-wide mutex, as every line is).
 #include <benchmark/benchmark.h>
 
-#include "support/trace.h"
+#include "support/trace/trace.h"
 #include "temp_dir.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/com_types.h"
+#include "support/base/com_types.h"
 
 namespace ql::test {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 
 namespace ql::test {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bytes.h"
-#include "support/com_types.h"
+#include "support/base/com_types.h"
 
 namespace ql::test {
 

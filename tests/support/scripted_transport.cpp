@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "serialization/read_write_binary_stream.h"
-#include "support/hresults.h"
+#include "support/base/hresults.h"
 
 namespace ql::test {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bytes.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 #include "transport/abs_http_bin_transport.h"
 
 namespace ql::test {

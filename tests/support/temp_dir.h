@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 
 namespace ql::test {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "support/trace_sink.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/trace/trace_sink.h"
 
 namespace ql::test {
 

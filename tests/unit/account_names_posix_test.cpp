@@ -8,10 +8,10 @@
 #include <cstring>
 #include <string>
 
-#include "support/account_names.h"
-#include "support/process_heap.h"
-#include "support/token_impersonator.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/security/account_names.h"
+#include "support/security/token_impersonator.h"
+#include "support/shared_state/process_heap.h"
 
 namespace ql {
 namespace {

@@ -1,5 +1,5 @@
 // Identifiers as text and as account names, the same on every platform.
-#include "support/account_names.h"
+#include "support/security/account_names.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "support/process_heap.h"
-#include "support/token_impersonator.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/security/token_impersonator.h"
+#include "support/shared_state/process_heap.h"
 
 namespace ql {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "support/account_names.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/security/account_names.h"
 
 namespace ql {
 namespace {

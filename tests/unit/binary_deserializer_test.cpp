@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "codec_test_util.h"
-#include "support/hresults.h"
-#include "support/unique_bstr.h"
+#include "support/base/hresults.h"
+#include "support/base/unique_bstr.h"
 
 namespace ql {
 namespace {

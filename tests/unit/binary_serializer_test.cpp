@@ -5,8 +5,8 @@
 #include <string>
 
 #include "codec_test_util.h"
-#include "support/hresults.h"
-#include "support/unique_bstr.h"
+#include "support/base/hresults.h"
+#include "support/base/unique_bstr.h"
 
 namespace ql {
 namespace {

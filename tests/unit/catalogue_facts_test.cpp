@@ -9,7 +9,7 @@
 #include "catalogue/families.h"
 #include "catalogue/method_tables.h"
 #include "repository_fixture.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 #include "trace_recorder.h"
 
 namespace ql::test {

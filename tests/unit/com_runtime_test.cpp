@@ -8,9 +8,9 @@
 #include <string>
 
 #include "codec_test_util.h"
-#include "support/hresults.h"
-#include "support/unique_bstr.h"
-#include "support/wide_string.h"
+#include "support/base/hresults.h"
+#include "support/base/unique_bstr.h"
+#include "support/base/wide_string.h"
 
 namespace ql {
 namespace {

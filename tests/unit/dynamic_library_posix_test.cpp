@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "support/dynamic_library.h"
-#include "support/platform.h"
-#include "support/system_wrappers.h"
+#include "support/platform/dynamic_library.h"
+#include "support/platform/platform.h"
+#include "support/platform/system_wrappers.h"
 #include "temp_dir.h"
 
 namespace ql {

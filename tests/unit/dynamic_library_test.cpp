@@ -1,10 +1,10 @@
 // Lazily bound entries whose library cannot be found, the same on every
 // platform.
-#include "support/dynamic_library.h"
+#include "support/platform/dynamic_library.h"
 
 #include <gtest/gtest.h>
 
-#include "support/system_wrappers.h"
+#include "support/platform/system_wrappers.h"
 
 namespace ql {
 namespace {

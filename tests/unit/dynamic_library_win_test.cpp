@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "support/dynamic_library.h"
-#include "support/platform.h"
-#include "support/system_wrappers.h"
+#include "support/platform/dynamic_library.h"
+#include "support/platform/platform.h"
+#include "support/platform/system_wrappers.h"
 #include "temp_dir.h"
+#include "transport/winhttp_api.h"
+#include "transport/wininet_api.h"
 
 namespace ql {
 namespace {

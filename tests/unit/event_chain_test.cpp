@@ -8,7 +8,7 @@
 #include "memory_read_stream.h"
 #include "proxies/call_arguments.h"
 #include "serialization/rnsm_event.h"
-#include "support/unique_bstr.h"
+#include "support/base/unique_bstr.h"
 
 namespace ql {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codec_test_util.h"
-#include "support/unique_bstr.h"
+#include "support/base/unique_bstr.h"
 
 namespace ql {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "support/named_heap.h"
+#include "support/shared_state/named_heap.h"
 #include "trace_recorder.h"
 
 namespace ql {

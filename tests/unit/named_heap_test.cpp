@@ -1,6 +1,6 @@
 // Named heaps and the shared heap "TqlRT" behind TqlAlloc / TqlReAlloc /
 // TqlFree; and the shared state used by many threads at once.
-#include "support/named_heap.h"
+#include "support/shared_state/named_heap.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "support/named_tls.h"
-#include "support/process_heap.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/shared_state/named_tls.h"
+#include "support/shared_state/process_heap.h"
 #include "trace_recorder.h"
 
 namespace ql {

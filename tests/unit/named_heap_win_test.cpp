@@ -2,8 +2,8 @@
 // low-fragmentation mode.
 #include <gtest/gtest.h>
 
-#include "support/named_heap.h"
-#include "support/process_heap.h"
+#include "support/shared_state/named_heap.h"
+#include "support/shared_state/process_heap.h"
 #include "trace_recorder.h"
 
 namespace ql {

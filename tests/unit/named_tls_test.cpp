@@ -1,6 +1,6 @@
 // Named thread-local storage: indexes shared by every user of a name in the
 // process, values per thread; and the plain per-module CTqlTlsValue.
-#include "support/named_tls.h"
+#include "support/shared_state/named_tls.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "support/tls_value.h"
-#include "support/trace_sink.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/platform/tls_value.h"
+#include "support/trace/trace_sink.h"
 #include "trace_recorder.h"
 
 namespace ql {

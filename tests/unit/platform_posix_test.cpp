@@ -4,8 +4,9 @@
 
 #include <cstdlib>
 
-#include "support/platform.h"
-#include "support/registry.h"
+#include "support/platform/platform.h"
+#include "support/registry/ie_version.h"
+#include "support/registry/registry.h"
 #include "temp_dir.h"
 
 namespace ql {

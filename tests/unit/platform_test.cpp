@@ -1,6 +1,6 @@
 // The system description, its predicates and the Internet Explorer version
 // text, computed from given fields the same way on every platform.
-#include "support/platform.h"
+#include "support/platform/platform.h"
 
 #include <gtest/gtest.h>
 

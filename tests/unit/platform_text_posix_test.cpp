@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "support/system_wrappers.h"
-#include "support/text_conversion.h"
+#include "support/platform/system_wrappers.h"
+#include "support/platform/text_conversion.h"
 
 namespace ql {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "support/system_wrappers.h"
-#include "support/text_conversion.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/platform/system_wrappers.h"
+#include "support/platform/text_conversion.h"
 
 namespace ql {
 namespace {

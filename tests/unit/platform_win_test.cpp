@@ -4,9 +4,10 @@
 
 #include <string>
 
-#include "support/platform.h"
-#include "support/registry.h"
-#include "support/system_wrappers.h"
+#include "support/platform/platform.h"
+#include "support/platform/system_wrappers.h"
+#include "support/registry/ie_version.h"
+#include "support/registry/registry.h"
 #include "temp_dir.h"
 
 namespace ql {

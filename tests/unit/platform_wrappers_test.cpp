@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "support/system_wrappers.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/platform/system_wrappers.h"
 #include "temp_dir.h"
 
 namespace ql {

@@ -16,7 +16,7 @@
 
 #include "codec_test_util.h"
 #include "repository_fixture.h"
-#include "support/unique_bstr.h"
+#include "support/base/unique_bstr.h"
 
 namespace ql::test {
 namespace {

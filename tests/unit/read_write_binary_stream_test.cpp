@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codec_test_util.h"
-#include "support/hresults.h"
+#include "support/base/hresults.h"
 
 namespace ql {
 namespace {

@@ -14,7 +14,7 @@
 #include "proxies/call_arguments.h"
 #include "serialization/marshal_holders.h"
 #include "serialization/wire_limits.h"
-#include "support/hresults.h"
+#include "support/base/hresults.h"
 
 namespace ql {
 namespace {

@@ -19,7 +19,7 @@
 
 #include "catalogue/record_codecs.h"
 #include "codec_test_util.h"
-#include "support/unique_bstr.h"
+#include "support/base/unique_bstr.h"
 
 namespace ql {
 namespace {

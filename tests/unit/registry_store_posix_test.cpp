@@ -1,6 +1,6 @@
 // The POSIX registry store: its text format, where its files live, and that
 // writers in several threads and processes lose nothing.
-#include "support/registry_store_posix.h"
+#include "support/registry/registry_store_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "support/registry.h"
-#include "support/registry_file_posix.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/registry/registry.h"
+#include "support/registry/registry_file_posix.h"
 #include "temp_dir.h"
 
 namespace ql {

@@ -1,7 +1,7 @@
 // The registry readers and writers, the same on every platform: on Windows
 // against the system registry (a fresh key under HKEY_CURRENT_USER), on POSIX
 // against the file store in a fresh temporary directory.
-#include "support/registry.h"
+#include "support/registry/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 #include "temp_dir.h"
 
 namespace ql {

@@ -1,4 +1,4 @@
-#include "support/semaphore.h"
+#include "support/sync/semaphore.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 #include "trace_recorder.h"
 
 namespace ql {

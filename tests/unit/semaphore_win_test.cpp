@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "support/security_attributes.h"
-#include "support/semaphore.h"
+#include "support/platform/security_attributes.h"
+#include "support/sync/semaphore.h"
 
 namespace ql {
 namespace {

@@ -1,7 +1,7 @@
 // Each check that a holder keeps someone out asks with a time-out of 0 from a
 // thread that holds nothing: the answer follows from the lock's state alone,
 // not from how fast the threads run.
-#include "support/shared_lock.h"
+#include "support/sync/shared_lock.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 
 namespace ql {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <thread>
 
-#include "support/shared_lock.h"
+#include "support/sync/shared_lock.h"
 
 namespace ql {
 namespace {

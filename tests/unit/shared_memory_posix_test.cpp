@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "support/shared_memory.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/shared_state/shared_memory.h"
 #include "temp_dir.h"
 
 namespace ql {

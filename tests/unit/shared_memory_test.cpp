@@ -1,6 +1,6 @@
 // Named shared memory on every platform: one block per process and name,
 // its guard mutex, and the failures Create reports.
-#include "support/shared_memory.h"
+#include "support/shared_state/shared_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
 #include "trace_recorder.h"
 
 namespace ql {

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "support/named_heap.h"
-#include "support/named_tls.h"
-#include "support/shared_memory.h"
-#include "support/wide_string.h"
+#include "support/base/wide_string.h"
+#include "support/shared_state/named_heap.h"
+#include "support/shared_state/named_tls.h"
+#include "support/shared_state/shared_memory.h"
 #include "temp_dir.h"
 
 namespace ql {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "repository_fixture.h"
-#include "support/unique_bstr.h"
+#include "support/base/unique_bstr.h"
 #include "trace_recorder.h"
 
 namespace ql::test {

@@ -1,7 +1,7 @@
 // The thread pool's contract, the same on every platform. No assertion
 // depends on how fast anything runs: waits are for events, bounded only by a
 // generous patience that a working pool never comes near.
-#include "support/thread_pool.h"
+#include "support/sync/thread_pool.h"
 
 #include <gtest/gtest.h>
 

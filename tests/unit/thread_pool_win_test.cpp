@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "support/thread_pool.h"
+#include "support/sync/thread_pool.h"
 #include "trace_recorder.h"
 
 namespace ql {

@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "support/account_names.h"
-#include "support/token_impersonator.h"
+#include "support/security/account_names.h"
+#include "support/security/token_impersonator.h"
 #include "trace_recorder.h"
 
 namespace ql {

@@ -1,6 +1,6 @@
 // Scoped impersonation, checked through what the thread reports afterwards:
 // whether it has a token of its own, of which type and level, and which user.
-#include "support/token_impersonator.h"
+#include "support/security/token_impersonator.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "support/account_names.h"
-#include "support/process_heap.h"
-#include "support/trace_sink.h"
+#include "support/security/account_names.h"
+#include "support/shared_state/process_heap.h"
+#include "support/trace/trace_sink.h"
 #include "trace_recorder.h"
 
 namespace ql {

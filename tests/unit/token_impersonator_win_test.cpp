@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "support/account_names.h"
-#include "support/token_impersonator.h"
+#include "support/security/account_names.h"
+#include "support/security/token_impersonator.h"
 #include "trace_recorder.h"
 
 namespace ql {

@@ -1,11 +1,11 @@
 // printf-style and insert-style message formatting, with the custom inserts.
-#include "support/trace_format.h"
+#include "support/trace/trace_format.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-#include "support/trace_line.h"
+#include "support/trace/trace_line.h"
 
 namespace ql::test {
 namespace {

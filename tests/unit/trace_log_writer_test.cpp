@@ -1,6 +1,6 @@
 // Size control of the debug log: one file trimmed at its head, or numbered
 // files rotated.
-#include "support/trace_log_writer.h"
+#include "support/trace/trace_log_writer.h"
 
 #include <gtest/gtest.h>
 

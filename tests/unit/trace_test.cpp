@@ -1,7 +1,7 @@
 // The tracing facility end to end: registration from the registry, lines
 // in a real log file, function scopes, and lines from several threads and
 // processes sharing one rotating file.
-#include "support/trace.h"
+#include "support/trace/trace.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,9 @@
 
 #include "allocation_counter.h"
 #include "child_process.h"
-#include "support/registry.h"
-#include "support/trace_line.h"
-#include "support/trace_scope.h"
-#include "support/trace_sink.h"
+#include "support/registry/registry.h"
+#include "support/trace/trace_line.h"
+#include "support/trace/trace_sink.h"
 #include "temp_dir.h"
 
 namespace ql::test {

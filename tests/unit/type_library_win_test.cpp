@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "catalogue/records.h"
-#include "support/com_types.h"
+#include "support/base/com_types.h"
 
 #ifndef QL_TEST_QUILLON_DLL
 #error "QL_TEST_QUILLON_DLL (path of the built DLL) is defined by tests/CMakeLists.txt"

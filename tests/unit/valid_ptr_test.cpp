@@ -1,4 +1,4 @@
-#include "support/valid_ptr.h"
+#include "support/platform/valid_ptr.h"
 
 #include <gtest/gtest.h>
 

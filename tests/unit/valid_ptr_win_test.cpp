@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "support/valid_ptr.h"
+#include "support/platform/valid_ptr.h"
 #include "trace_recorder.h"
 
 namespace ql {

@@ -1,7 +1,0 @@
-#include "support/debug_output.h"
-
-namespace ql {
-
-void TqlDebugOutput(LPCWSTR line) { OutputDebugStringW(line); }
-
-}  // namespace ql

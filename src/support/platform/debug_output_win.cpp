@@ -1,0 +1,7 @@
+#include "support/platform/debug_output.h"
+
+namespace ql {
+
+void TqlDebugOutput(LPCWSTR line) { OutputDebugStringW(line); }
+
+}  // namespace ql
