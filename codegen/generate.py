@@ -33,6 +33,7 @@ def outputs(cat):
         'catalogue/method_tables.cpp': lambda: emit_listing.emit_tables_source(cat),
         'catalogue/catalogue.json': lambda: emit_listing.emit_json(cat),
         'catalogue/quillon.idl': lambda: emit_idl.emit_idl(cat),
+        'tests/catalogue_records_test.cpp': lambda: emit_tests.emit_record_tests(cat),
     }
     for family in cat.families:
         files['catalogue/proxies_%s.cpp' % family.key] = (
