@@ -705,3 +705,247 @@ def _dispatch_args(name):
         'GetIDsOfNames': 'IID_IUnknown, nullptr, 0, 0, nullptr',
         'Invoke': '0, IID_IUnknown, 0, 0, nullptr, nullptr, nullptr, nullptr',
     }[name]
+
+
+# -- record round trips ------------------------------------------------------
+#
+# Every travelling record gets a sample value whose fields each carry a value
+# of their own (ordinals spread over every byte of the field, patterns for
+# GUIDs, times and raw blocks, distinct texts), written with tags (threshold
+# 0) and without (threshold 255) and compared with the bytes computed here,
+# then read back from the same bytes and compared field by field. Arrays
+# hold two elements at the top level and one below it, unique pointers
+# point at a sample, lists have two nodes.
+
+WIRE_TAGS = {'unsigned long': 17, 'unsigned short': 18, 'long': 19, 'short': 20, '__int64': 21,
+             'unsigned char': 22, 'int': 23, 'unsigned __int64': 24, 'char': 26}
+TAG_PRESENT, TAG_ARRAY, TAG_RUN, TAG_BSTR, TAG_VARIANT, TAG_GUID, TAG_TIME = 0, 1, 16, 64, 65, 96, 97
+BLOCK_SIZE = 3  # the size field of a byte block: the block carries 3 + 4 bytes
+
+
+class RecordSample:
+    """The C++ lines that build and check a sample of one record, and the
+    pieces of its wire form: ('tag', n) or ('raw', bytes)."""
+
+    def __init__(self, cat):
+        self.cat = cat
+        self.fill = []
+        self.check = []
+        self.locals = 0
+        self.number = 0
+        self.seed = 0
+
+    def local(self, prefix):
+        self.locals += 1
+        return '%s%d' % (prefix, self.locals)
+
+    def next_number(self, size):
+        self.number += 1
+        byte = self.number % 100 + 1
+        return int.from_bytes(bytes([byte]) * size, 'little')
+
+    def next_seed(self):
+        self.seed = (self.seed + 53) & 0xFF
+        return self.seed
+
+    @staticmethod
+    def scalar(tag, data):
+        return [('tag', tag), ('raw', data)]
+
+    def bstr_pieces(self, text):
+        data = (text + '\0').encode('utf-16-le')
+        return ([('tag', TAG_BSTR)] + self.scalar(WIRE_TAGS['unsigned long'], le(4, len(data)))
+                + [('tag', TAG_RUN), ('raw', data)])
+
+    def present(self, flag):
+        return [('tag', TAG_PRESENT)] + self.scalar(WIRE_TAGS['unsigned long'], le(4, flag))
+
+    # A record at p (fill) and q (check), its tag included.
+    def record(self, record, p, q, depth):
+        name = record.name
+        if record.raw_size is not None:
+            seed = self.next_seed()
+            self.fill.append('test::FillPattern(%s, sizeof(%s), %du);' % (p, name, seed))
+            self.check.append('EXPECT_EQ(test::Pattern(sizeof(%s), %du), test::BytesAt(%s, '
+                              'sizeof(%s)));' % (name, seed, q, name))
+            return [('tag', record.tag), ('raw', pattern(record.raw_size, seed))]
+        pieces = [('tag', record.tag)]
+        blocks = {i.size_field for i in record.items if i.kind == 'block'}
+        for item in record.items:
+            at = ' + offsetof(%s, %s)' % (name, item.name)
+            pieces += self.item(record, item, p + at, q + at, depth, item.name in blocks)
+        if record.is_list:
+            # A node is followed by the flag of the next one.
+            if depth == 0:
+                pieces += self.present(1) + self.list_node(record, p, q)
+            else:
+                pieces += self.present(0)
+        return pieces
+
+    def item(self, record, item, p, q, depth, is_block_size):
+        cat = self.cat
+        if item.kind == 'field':
+            ctype = cxx(cat, item.declared or item.type)
+            wire = item.type
+            if wire in WIRE_TAGS:
+                size = SCALAR_SIZES[wire]
+                value = BLOCK_SIZE if is_block_size else self.next_number(size)
+                self.fill.append('test::Store(%s, static_cast<%s>(%d));' % (p, ctype, value))
+                self.check.append('EXPECT_EQ(%d, static_cast<long long>(test::Load<%s>(%s)));'
+                                  % (value, ctype, q))
+                return self.scalar(WIRE_TAGS[wire], le(size, value))
+            if wire == 'BSTR':
+                text = 't%d' % self.next_number(1)
+                self.fill.append('test::Store(%s, arena.Text(u"%s"));' % (p, text))
+                self.check.append('EXPECT_EQ(u"%s", test::BstrText(test::Load<BSTR>(%s)));'
+                                  % (text, q))
+                return self.bstr_pieces(text)
+            if wire in ('GUID', '_SYSTEMTIME'):
+                seed = self.next_seed()
+                self.fill.append('test::FillPattern(%s, 16, %du);' % (p, seed))
+                self.check.append('EXPECT_EQ(test::Pattern(16, %du), test::BytesAt(%s, 16));'
+                                  % (seed, q))
+                return [('tag', TAG_GUID if wire == 'GUID' else TAG_TIME),
+                        ('raw', pattern(16, seed))]
+            if wire == 'VARIANT':
+                value = self.next_number(4)
+                self.fill.append('test::Store(%s, test::LongVariant(%d));' % (p, value))
+                self.check.append('EXPECT_EQ(%d, test::VariantLong(test::Load<VARIANT>(%s)));'
+                                  % (value, q))
+                ushort = WIRE_TAGS['unsigned short']
+                return ([('tag', TAG_VARIANT)] + self.scalar(ushort, le(2, 3))
+                        + self.scalar(ushort, le(2, 0)) * 3
+                        + self.scalar(WIRE_TAGS['long'], le(4, value)))
+            raise CatalogueError('%s.%s: no sample for %s' % (record.name, item.name, wire))
+        if item.kind == 'record':
+            return self.record(cat.record(item.type), p, q, depth + 1)
+        if item.kind == 'unique':
+            target = cat.record(item.type)
+            pv, qv = self.local('p'), self.local('q')
+            self.fill += ['auto* %s = arena.Zeroed(sizeof(%s));' % (pv, item.type),
+                          'test::Store(%s, reinterpret_cast<%s*>(%s));' % (p, item.type, pv)]
+            self.check += ['const auto* %s = reinterpret_cast<const std::uint8_t*>('
+                           'test::Load<%s*>(%s));' % (qv, item.type, q),
+                           'ASSERT_NE(nullptr, %s);' % qv]
+            return self.present(1) + self.record(target, pv, qv, depth + 1)
+        if item.kind == 'array':
+            return self.array(record, item, p, q, depth)
+        if item.kind == 'block':
+            seed = self.next_seed()
+            size = BLOCK_SIZE + 4
+            pv = self.local('p')
+            self.fill += ['auto* %s = arena.Zeroed(%d);' % (pv, size),
+                          'test::FillPattern(%s, %d, %du);' % (pv, size, seed),
+                          'test::Store(%s, static_cast<BYTE*>(%s));' % (p, pv)]
+            self.check.append('EXPECT_EQ(test::Pattern(%d, %du), test::BytesAt(test::Load<BYTE*>'
+                              '(%s), %d));' % (size, seed, q, size))
+            return [('tag', TAG_RUN), ('raw', pattern(size, seed))]
+        if item.kind == 'next':
+            return []
+        raise CatalogueError('%s.%s: no sample for %s' % (record.name, item.name, item.kind))
+
+    def array(self, record, item, p, q, depth):
+        count_type = {32: 'ULONG', 16: 'USHORT', 8: 'BYTE'}[item.count_bits]
+        length = 2 if depth == 0 else 1
+        element = cxx(self.cat, item.type)
+        count_at = ' + offsetof(%s, %s)' % (record.name, item.count)
+        pv, qv = self.local('p'), self.local('q')
+        self.fill += ['auto* %s = arena.Zeroed(%d * sizeof(%s));' % (pv, length, element),
+                      'test::Store(%s, reinterpret_cast<%s*>(%s));' % (p, element, pv),
+                      'test::Store(%s%s, static_cast<%s>(%d));' % (p.rsplit(' + ', 1)[0],
+                                                                  count_at, count_type, length)]
+        self.check += ['EXPECT_EQ(%d, static_cast<int>(test::Load<%s>(%s%s)));'
+                       % (length, count_type, q.rsplit(' + ', 1)[0], count_at, ),
+                       'const auto* %s = reinterpret_cast<const std::uint8_t*>(test::Load<%s*>'
+                       '(%s));' % (qv, element, q),
+                       'ASSERT_NE(nullptr, %s);' % qv]
+        size = WIRE_TAGS['unsigned long']
+        pieces = [('tag', TAG_ARRAY)] + self.scalar(size, le(4, length)) * 2
+        target = self.cat.record(item.type)
+        for k in range(length):
+            pk = '%s + %d * sizeof(%s)' % (pv, k, element)
+            qk = '%s + %d * sizeof(%s)' % (qv, k, element)
+            if target is not None:
+                pieces += self.record(target, pk, qk, depth + 1)
+            elif item.type == 'BSTR':
+                text = 'e%d' % self.next_number(1)
+                self.fill.append('test::Store(%s, arena.Text(u"%s"));' % (pk, text))
+                self.check.append('EXPECT_EQ(u"%s", test::BstrText(test::Load<BSTR>(%s)));'
+                                  % (text, qk))
+                pieces += self.bstr_pieces(text)
+            else:
+                raise CatalogueError('%s.%s: no sample element %s' % (record.name, item.name,
+                                                                      item.type))
+        return pieces
+
+    def list_node(self, record, p, q):
+        """A second node after the one at p/q; returns its pieces."""
+        link = [i for i in record.items if i.kind == 'next'][0].name
+        pv, qv = self.local('p'), self.local('q')
+        self.fill += ['auto* %s = arena.Zeroed(sizeof(%s));' % (pv, record.name),
+                      'test::Store(%s + offsetof(%s, %s), reinterpret_cast<%s*>(%s));'
+                      % (p, record.name, link, record.name, pv)]
+        self.check += ['const auto* %s = reinterpret_cast<const std::uint8_t*>(test::Load<%s*>('
+                       '%s + offsetof(%s, %s)));' % (qv, record.name, q, record.name, link),
+                       'ASSERT_NE(nullptr, %s);' % qv]
+        pieces = self.record(record, pv, qv, 1)  # ends with the flag 0
+        self.check.append('EXPECT_EQ(nullptr, test::Load<%s*>(%s + offsetof(%s, %s)));'
+                          % (record.name, qv, record.name, link))
+        return pieces
+
+
+def render(pieces, threshold):
+    out = b''
+    for kind, value in pieces:
+        if kind == 'tag':
+            if value >= threshold:
+                out += le(4, value)
+        else:
+            out += value
+    return out
+
+
+def _hex_literal(data):
+    text = hex_text(data)
+    chunks = [text[i:i + 96] for i in range(0, len(text), 96)] or ['']
+    return '\n'.join('        "%s"' % c for c in chunks)
+
+
+def _record_test(cat, record):
+    s = RecordSample(cat)
+    s.seed = record.tag
+    pieces = s.record(record, 'p0', 'q0', 0)
+    lines = ['TEST(GeneratedRecordTest, %s) {' % record.name.lstrip('_'),
+             '    const char* const tagged =', _hex_literal(render(pieces, 0)) + ';',
+             '    const char* const plain =', _hex_literal(render(pieces, 255)) + ';']
+    if record.writes:
+        lines += ['    test::SampleArena arena;',
+                  '    %s value;' % record.name,
+                  '    std::memset(static_cast<void*>(&value), 0, sizeof value);',
+                  '    auto* p0 = reinterpret_cast<std::uint8_t*>(&value);']
+        lines += ['    ' + x for x in s.fill]
+        lines += ['    EXPECT_EQ(test::H(tagged), test::Written(value, 0));',
+                  '    EXPECT_EQ(test::H(plain), test::Written(value, 255));']
+    if record.reads:
+        lines += ['    for (LONG threshold : {0, 255}) {',
+                  '        SCOPED_TRACE(threshold);',
+                  '        test::RecordReader<%s> reader(threshold, threshold == 0 ? tagged : '
+                  'plain);' % record.name,
+                  '        const auto* q0 = reader.Read();',
+                  '        ASSERT_NE(nullptr, q0);']
+        lines += ['        ' + x for x in s.check]
+        lines.append('    }')
+    lines += ['}', '']
+    return lines
+
+
+def emit_record_tests(cat):
+    out = [BANNER, '// Round trips of every record that travels, generated from the catalogue.',
+           '', '#include <gtest/gtest.h>', '', '#include <cstddef>', '#include <cstdint>',
+           '#include <cstring>', '', '#include "catalogue/record_codecs.h"',
+           '#include "record_sample.h"', '', 'namespace ql {', '']
+    for record in cat.records:
+        if record.tag is not None:
+            out += _record_test(cat, record)
+    out += ['}  // namespace ql', '']
+    return '\n'.join(out)

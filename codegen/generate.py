@@ -35,6 +35,7 @@ def outputs(cat):
         'catalogue/catalogue.json': lambda: emit_listing.emit_json(cat),
         'catalogue/quillon.idl': lambda: emit_idl.emit_idl(cat),
         'fuzz/reply_calls.cpp': lambda: emit_fuzz.emit_reply_calls(cat),
+        'tests/catalogue_records_test.cpp': lambda: emit_tests.emit_record_tests(cat),
     }
     for family in cat.families:
         files['catalogue/proxies_%s.cpp' % family.key] = (

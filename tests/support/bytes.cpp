@@ -1,5 +1,7 @@
 #include "bytes.h"
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -72,6 +74,64 @@ Bytes StreamHeader(std::uint32_t size, std::uint32_t version, std::int32_t thres
     AppendLe32(out, version);
     AppendLe32(out, static_cast<std::uint32_t>(threshold));
     return out;
+}
+
+Bytes Le(std::uint64_t value, std::size_t size) {
+    Bytes out;
+    for (std::size_t i = 0; i < size; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    return out;
+}
+
+Bytes Image(std::initializer_list<Bytes> fields, std::size_t size) {
+    Bytes out;
+    for (const Bytes& f : fields) AppendBytes(out, f);
+    EXPECT_EQ(size, out.size()) << "image built with the wrong size";
+    return out;
+}
+
+Bytes TimeBytes(const SYSTEMTIME& t) {
+    return Image({Le(t.wYear, 2), Le(t.wMonth, 2), Le(t.wDayOfWeek, 2), Le(t.wDay, 2),
+                  Le(t.wHour, 2), Le(t.wMinute, 2), Le(t.wSecond, 2), Le(t.wMilliseconds, 2)},
+                 16);
+}
+
+Bytes GuidBytes(const GUID& g) {
+    Bytes out = Image({Le(g.Data1, 4), Le(g.Data2, 2), Le(g.Data3, 2)}, 8);
+    out.insert(out.end(), g.Data4, g.Data4 + 8);
+    return out;
+}
+
+Bytes Pattern(std::size_t size, unsigned seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + 31u * i);
+    return bytes;
+}
+
+void FillPattern(void* target, std::size_t size, unsigned seed) {
+    Bytes bytes = Pattern(size, seed);
+    if (size != 0) std::memcpy(target, bytes.data(), size);
+}
+
+Wire& Wire::Tag(std::uint32_t tag) {
+    if (static_cast<std::int32_t>(tag) >= m_threshold) Put(Le(tag, 4));
+    return *this;
+}
+
+Wire& Wire::Put(const Bytes& raw) {
+    AppendBytes(bytes, raw);
+    return *this;
+}
+
+Wire& Wire::Bstr(std::u16string_view text) {
+    Tag(64).ULong(static_cast<std::uint32_t>(text.size() * 2 + 2)).Tag(16);
+    for (char16_t c : text) Put(Le(c, 2));
+    return Put(Le(0, 2));
+}
+
+Wire& Wire::EmptyEvent() {
+    Present(true).Tag(129).ULong(0).ULong(0).ULong(0).NullBstr().ULong(0).ULong(0);
+    return UShort(0).Present(false);
 }
 
 }  // namespace ql::test

@@ -6,6 +6,11 @@
 
 namespace ql::test {
 
+bool AtEnd(CBinaryDeserializer& in) {
+    BYTE extra = 0;
+    return ThrownBy([&] { in.ReadRaw(&extra, 1); }) == static_cast<HRESULT>(0x8007001Eu);
+}
+
 std::string H(const std::string& text) { return ToHex(Hex(text)); }
 
 std::string Text(BSTR value) { return ToUtf8(WStringView(value, SysStringLen(value))); }

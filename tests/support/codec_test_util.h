@@ -27,6 +27,9 @@ HRESULT ThrownBy(F&& action) {
     return S_OK;
 }
 
+// Whether a reader has consumed its reply to the last byte.
+bool AtEnd(CBinaryDeserializer& in);
+
 // Normalised hex text, so expectations can be spaced for reading.
 std::string H(const std::string& text);
 // The UTF-8 text of a BSTR, embedded zeros included.

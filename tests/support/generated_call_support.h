@@ -18,11 +18,6 @@
 
 namespace ql::test {
 
-// Byte i of a pattern is (seed + 31 i) mod 256; the generator computes the
-// same bytes for what it expects on the wire.
-Bytes Pattern(std::size_t size, unsigned seed);
-void FillPattern(void* target, std::size_t size, unsigned seed);
-
 // What an [out] variable holds before the call: nothing the proxy may free
 // or read.
 template <class T>

@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "reply_builder.h"
 #include "repository_fixture.h"
 #include "trace_recorder.h"
 
@@ -171,17 +170,12 @@ TEST_F(CallFrameTest, HttpPathSendsTheFamilyPairAndReadsOutArgumentsOfAFailedMet
 }
 
 TEST_F(CallFrameTest, NullOutPointerStillConsumesItsValue) {
-    ReplyBuilder reply;
-    reply.Out().WriteLong(S_OK);
-    reply.Out().WriteLong(99);  // the [out] long nobody asked for
-    reply.Out().WritePresentFlag(true);
-    _RNSM_EVENT sent{};
-    sent.DwordOurCode = 77;
-    sent.NumParamStrings = 1;
-    sent.aParamStrings[0] = SysAllocString(OLESTR("text"));
-    wire::Event::Write(reply.Out(), sent);
-    SysFreeString(sent.aParamStrings[0]);
-    m_transport->ExpectAnyCall(reply.Body());
+    Wire reply(255);
+    reply.Put(StreamHeader()).Long(S_OK);
+    reply.Long(99);  // the [out] long nobody asked for
+    reply.Present(true).ULong(77).ULong(0).ULong(0).NullBstr().ULong(0).ULong(0);
+    reply.UShort(1).Bstr(u"text").Present(false);
+    m_transport->ExpectAnyCall(reply.bytes);
 
     _RNSM_EVENT event{};
     EXPECT_EQ(S_OK, Echo(1, nullptr, &event));

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "eventually.h"
 #include "trace_recorder.h"
 
 namespace ql {
@@ -24,17 +25,8 @@ constexpr DWORD kNoIdleSlot = 1;
 constexpr DWORD kInvalidHandle = 6;
 constexpr DWORD kInvalidParameter = 87;
 constexpr DWORD kPossibleDeadlock = 1131;
-constexpr auto kPatience = std::chrono::seconds(120);
-
-template <class Condition>
-bool Eventually(Condition condition) {
-    auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using test::Eventually;
+using test::kPatience;
 
 // Work items wait here until the test opens the gate; the test can wait until
 // a number of them arrived.
@@ -274,18 +266,22 @@ int CountContaining(const test::TraceRecorder& traces, const std::string& a, con
     return count;
 }
 
-// Waits for one idle expiry: about kTqlPoolMinIdleExpiryMs (10 s) by design.
 TEST(ThreadPool, IdleThreadExpiresAndTheNextDispatchRefillsItsSlot) {
+    constexpr DWORD kExpiryMs = 50;
+    struct ShortExpiry {
+        ShortExpiry() : previous(TqlSetMinIdleExpiryForTesting(kExpiryMs)) {}
+        ~ShortExpiry() { TqlSetMinIdleExpiryForTesting(previous); }
+        DWORD previous;
+    } shortExpiry;
     test::TraceRecorder traces;
-    PoolOwner pool(1, kTqlPoolMinIdleExpiryMs, 30000);
+    PoolOwner pool(1, kExpiryMs, 30000);
     ASSERT_EQ(pool.Result(), 0u);
     RunLog log;
     ASSERT_EQ(TqlRunInPool(pool.Get(), CountRun, &log, kTqlInfinite, 0, 0), 0u);
     ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
     EXPECT_EQ(CountContaining(traces, "Pool thread 0x", " created"), 1);
 
-    const std::string expired =
-        "is expired by timeout (" + std::to_string(kTqlPoolMinIdleExpiryMs) + " ms)";
+    const std::string expired = "is expired by timeout (" + std::to_string(kExpiryMs) + " ms)";
     ASSERT_TRUE(Eventually([&] { return traces.Contains(expired); }));
 
     ASSERT_EQ(TqlRunInPool(pool.Get(), CountRun, &log, kTqlInfinite, 0, 0), 0u);

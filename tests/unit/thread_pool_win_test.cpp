@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "eventually.h"
 #include "support/sync/thread_pool.h"
 #include "trace_recorder.h"
 
@@ -13,17 +14,7 @@ namespace ql {
 namespace {
 
 constexpr DWORD kExitCodeOfKilledThread = 1460;
-constexpr auto kPatience = std::chrono::seconds(120);
-
-template <class Condition>
-bool Eventually(Condition condition) {
-    auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        Sleep(5);
-    }
-    return true;
-}
+using test::Eventually;
 
 struct Worker {
     std::atomic<bool> started{false};

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -28,12 +29,27 @@ PoolRegistry& Registry() {
 
 }  // namespace
 
+// The shortest idle expiry accepted; lowered only by tests.
+std::atomic<DWORD> g_minIdleExpiryMs{kTqlPoolMinIdleExpiryMs};
+
 DWORD CheckCreateArguments(const HANDLE* pool, DWORD slots, DWORD idleExpiryMs) {
     if (pool == nullptr || slots < 1 || slots > kTqlPoolMaxSlots ||
-        idleExpiryMs < kTqlPoolMinIdleExpiryMs)
+        idleExpiryMs < g_minIdleExpiryMs.load())
         return kTqlErrorInvalidParameter;
     return 0;
 }
+
+}  // namespace ql::pool_detail
+
+namespace ql {
+
+DWORD TqlSetMinIdleExpiryForTesting(DWORD minimumMs) {
+    return pool_detail::g_minIdleExpiryMs.exchange(minimumMs);
+}
+
+}  // namespace ql
+
+namespace ql::pool_detail {
 
 DWORD CheckRunArguments(TqlThreadWorkFn work, DWORD reserved) {
     return work == nullptr || reserved != 0 ? kTqlErrorInvalidParameter : 0;

@@ -29,6 +29,11 @@ inline constexpr DWORD kTqlPoolNoIdleExpiry = kTqlInfinite;
 // 87 for a null pool or an argument out of range, 8 when memory runs out.
 DWORD TqlCreateThreadPool(HANDLE* pool, DWORD slots, DWORD idleExpiryMs, DWORD stopTimeoutMs);
 
+// For tests only: the shortest idle expiry TqlCreateThreadPool accepts from
+// now on, so that an expiry can be seen in milliseconds rather than 10 s.
+// Returns the previous minimum; production never calls it.
+DWORD TqlSetMinIdleExpiryForTesting(DWORD minimumMs);
+
 // Runs work(argument, quitEvent) on the first slot that is idle within
 // slotTimeoutMs, starting the slot's thread when it has none; returns once the
 // thread has taken the work. 87 for a null work function or a reserved value
