@@ -332,7 +332,7 @@ protected:
         EXPECT_EQ("detail", Text(event.aParamStrings[0]));
         EXPECT_EQ(nullptr, V(event.pNext));
         SysFreeString(event.BstringFileName);
-        for (BSTR text : event.aParamStrings) SysFreeString(text);
+        for (USHORT k = 0; k < 9; ++k) SysFreeString(event.aParamStrings[k]);
         event = _RNSM_EVENT{};
     }
 };
