@@ -805,5 +805,31 @@ TEST_F(TypeLibraryTest, EventRecordIsBytePacked) {
               kPointer == 4 ? SizeAndOffset(66, 30) : SizeAndOffset(110, 38));
 }
 
+// The job list of a meta-job specification travels last but is declared
+// before the last field on the wire (ScheduledJob, lMetaJobFlags).
+TEST_F(TypeLibraryTest, MetaJobSpecsDeclareTheirJobsBeforeTheirLastWireField) {
+    const FieldOffset tails[][4] = {
+        {QL_FIELD(_metajobspec, ComputerName), QL_FIELD(_metajobspec, NumberOfJobs),
+         QL_FIELD(_metajobspec, Jobs), QL_FIELD(_metajobspec, ScheduledJob)},
+        {QL_FIELD(_metajobspec403, ComputerName), QL_FIELD(_metajobspec403, NumberOfJobs),
+         QL_FIELD(_metajobspec403, Jobs), QL_FIELD(_metajobspec403, lMetaJobFlags)},
+    };
+    for (const auto& tail : tails) {
+        SCOPED_TRACE(std::string(tail[0].record, tail[0].record + wcslen(tail[0].record)));
+        Ref<ITypeInfo> info = Type(tail[0].record);
+        ASSERT_TRUE(info);
+        TypeAttr attr(info.Get());
+        ASSERT_TRUE(attr.Valid());
+        const int first = FindVariable(info.Get(), tail[0].field);
+        ASSERT_EQ(first + 4, attr->cVars);
+        for (int i = 0; i < 4; ++i) {
+            VarDesc var(info.Get(), static_cast<UINT>(first + i));
+            ASSERT_TRUE(var.Valid());
+            EXPECT_EQ(MemberName(info.Get(), var->memid), tail[i].field);
+            EXPECT_EQ(static_cast<std::size_t>(var->oInst), tail[i].offset);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ql
