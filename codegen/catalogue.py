@@ -106,6 +106,7 @@ class RecordItem:
     pointer_first: bool = False
     size_field: Optional[str] = None
     mod65536: bool = False
+    declared_before: Optional[str] = None  # in memory just before this item
 
 
 @dataclasses.dataclass
@@ -287,6 +288,7 @@ def _parse_records(path, cat):
                 current.items.append(RecordItem('next', plain[1], current.name))
             else:
                 raise CatalogueError('unknown record item %r' % kind)
+            current.items[-1].declared_before = named.get('declared-before')
 
 
 def _parse_family(path, cat):
@@ -408,6 +410,17 @@ def validate(cat):
             if item.kind in ('record', 'unique', 'array') and item.type not in SCALAR_SIZES \
                     and cat.record(item.type) is None:
                 problems.append('record %s: unknown type %s' % (r.name, item.type))
+        names = [i.name for i in r.items]
+        for item in r.items:
+            target = item.declared_before
+            if target is None:
+                continue
+            if r.raw_size is not None or target not in names or target == item.name:
+                problems.append('record %s: %s cannot be declared before %s'
+                                % (r.name, item.name, target))
+            elif r.items[names.index(target)].declared_before is not None:
+                problems.append('record %s: %s is declared before %s, which moves itself'
+                                % (r.name, item.name, target))
         if r.raw_size is not None:
             offset = 0
             for item in r.items:

@@ -92,28 +92,42 @@ def count_type(bits):
 def memory_layout(cat, record):
     """(C++ type, name, element count or None) of a record's members in
     memory order: a raw block's fields at their offsets; field-by-field
-    records in wire order, an array as its count then its pointer (unless
+    records in wire order except that an item declared before another one
+    moves there, an array as its count then its pointer (unless
     pointer_first), a byte block as its pointer (its size is a field)."""
+    groups = [(item, _members(cat, record, item)) for item in record.items]
     fields = []
-    for item in record.items:
-        if item.kind == 'at':
-            m = re.match(r'^(.*)\[(\d+)\]$', item.type)
-            if m:
-                fields.append((cxx(cat, m.group(1)), item.name, int(m.group(2))))
-            else:
-                fields.append((cxx(cat, item.type), item.name, None))
-        elif item.kind == 'field':
-            fields.append((cxx(cat, item.declared or item.type), item.name, None))
-        elif item.kind == 'record':
+    for item, members in groups:
+        if item.declared_before is not None:
+            continue
+        for moved, moved_members in groups:
+            if moved.declared_before == item.name:
+                fields += moved_members
+        fields += members
+    return fields
+
+
+def _members(cat, record, item):
+    """The members one catalogue item of a record occupies, in memory order."""
+    fields = []
+    if item.kind == 'at':
+        m = re.match(r'^(.*)\[(\d+)\]$', item.type)
+        if m:
+            fields.append((cxx(cat, m.group(1)), item.name, int(m.group(2))))
+        else:
             fields.append((cxx(cat, item.type), item.name, None))
-        elif item.kind == 'unique':
-            fields.append((cxx(cat, item.type) + '*', item.name, None))
-        elif item.kind == 'array':
-            pointer = (cxx(cat, item.type) + '*', item.name, None)
-            count = (count_type(item.count_bits), item.count, None)
-            fields += [pointer, count] if item.pointer_first else [count, pointer]
-        elif item.kind == 'block':
-            fields.append(('BYTE*', item.name, None))
-        elif item.kind == 'next':
-            fields.append((record.name + '*', item.name, None))
+    elif item.kind == 'field':
+        fields.append((cxx(cat, item.declared or item.type), item.name, None))
+    elif item.kind == 'record':
+        fields.append((cxx(cat, item.type), item.name, None))
+    elif item.kind == 'unique':
+        fields.append((cxx(cat, item.type) + '*', item.name, None))
+    elif item.kind == 'array':
+        pointer = (cxx(cat, item.type) + '*', item.name, None)
+        count = (count_type(item.count_bits), item.count, None)
+        fields += [pointer, count] if item.pointer_first else [count, pointer]
+    elif item.kind == 'block':
+        fields.append(('BYTE*', item.name, None))
+    elif item.kind == 'next':
+        fields.append((record.name + '*', item.name, None))
     return fields

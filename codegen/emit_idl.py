@@ -26,6 +26,11 @@ OWN_SYSTEM_RECORDS = [
         ('SYSTEMTIME', 'DaylightDate', None),
         ('LONG', 'DaylightBias', None),
     ]),
+]
+
+# Records of the library that the catalogue does not describe (their codec
+# is written by hand), byte-packed like the catalogue's records.
+OWN_PACKED_RECORDS = [
     # src/serialization/rnsm_event.h
     ('_RNSM_EVENT', '_RNSM_EVENT', [
         ('ULONG', 'DwordOurCode', None),
@@ -174,6 +179,11 @@ def emit_idl(cat):
         out += ['    } %s;' % name, '']
         defined.add(name)
     out += ['#pragma pack(push, 1)', '']
+    for tag, name, fields in OWN_PACKED_RECORDS:
+        out.append('    typedef struct %s {' % tag)
+        out += ['        ' + _idl_field(cat, t, n, c, defined) for t, n, c in fields]
+        out += ['    } %s;' % name, '']
+        defined.add(name)
     for record in ordered_records(cat):
         out.append('    typedef struct %s {' % record.name)
         out += ['        ' + _idl_field(cat, t, n, c, defined)

@@ -17,7 +17,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import catalogue  # noqa: E402
 from cxx_types import memory_layout, split_pointer  # noqa: E402
-from emit_idl import FIXED_SIZES, ordered_records  # noqa: E402
+from emit_idl import FIXED_SIZES, OWN_PACKED_RECORDS, ordered_records  # noqa: E402
 
 
 # ---------------------------------------------------------------------------
@@ -45,6 +45,13 @@ def packed_layouts(cat, pointer_size):
     """{record: (size, [(field, offset)])} of the library's records,
     byte-packed, for pointers of pointer_size bytes."""
     sizes, layouts = {}, {}
+    for _, name, members in OWN_PACKED_RECORDS:
+        offset, fields = 0, []
+        for ctype, field, count in members:
+            fields.append((field, offset))
+            offset += _field_size(cat, ctype, count, pointer_size, sizes)
+        sizes[name] = offset
+        layouts[name] = (offset, fields)
     for record in ordered_records(cat):
         offset, fields = 0, []
         for ctype, name, count in memory_layout(cat, record):

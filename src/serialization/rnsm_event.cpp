@@ -1,7 +1,9 @@
 #include "serialization/rnsm_event.h"
 
+#include <cstddef>
 #include <cstring>
 
+#include "serialization/record_fields.h"
 #include "support/base/hresults.h"
 #include "support/trace/trace.h"
 
@@ -60,7 +62,10 @@ void Event::Read(CBinaryDeserializer& in, type& head) {
         node->DwordOurCode = in.ReadULong();
         node->DwordSystemCode = in.ReadULong();
         node->LogDestination = in.ReadULong();
-        in.ReadBstr(node->BstringFileName);
+        {
+            field::PackedMember<BSTR> file(node, offsetof(_RNSM_EVENT, BstringFileName));
+            in.ReadBstr(*file);
+        }
         node->DwordLineNumber = in.ReadULong();
         node->MessageStatus = in.ReadULong();
         node->NumParamStrings = in.ReadUShort();
@@ -70,7 +75,11 @@ void Event::Read(CBinaryDeserializer& in, type& head) {
                        "'NumParamStrings'. Thowing E_INVALIDARG..."));
             ATL::AtlThrow(hr::kInvalidArg);
         }
-        for (USHORT i = 0; i < node->NumParamStrings; ++i) in.ReadBstr(node->aParamStrings[i]);
+        for (USHORT i = 0; i < node->NumParamStrings; ++i) {
+            field::PackedMember<BSTR> slot(node,
+                                           offsetof(_RNSM_EVENT, aParamStrings) + i * sizeof(BSTR));
+            in.ReadBstr(*slot);
+        }
         if (!in.ReadPresentFlag()) return;
         node->pNext = static_cast<_RNSM_EVENT*>(in.AllocateZeroed(sizeof(_RNSM_EVENT)));
         if (count == kMaxEventNodes) {

@@ -2,8 +2,14 @@
 // last, [in,out] argument, and its wire encoding (tag 129 per node).
 #pragma once
 
+#include <cstddef>
+
 #include "serialization/wire_types.h"
 
+// A record of the type library, byte-packed like the others (see
+// catalogue/records.h): its members may sit at any address, so references
+// and pointers to them are never taken; reads go through aligned copies.
+#pragma pack(push, 1)
 struct _RNSM_EVENT {
     ULONG DwordOurCode;
     ULONG DwordSystemCode;
@@ -15,6 +21,10 @@ struct _RNSM_EVENT {
     USHORT NumParamStrings;
     BSTR aParamStrings[9];
 };
+#pragma pack(pop)
+static_assert(sizeof(_RNSM_EVENT) == 22 + 11 * sizeof(void*));
+static_assert(offsetof(_RNSM_EVENT, BstringFileName) == 12 + sizeof(void*));
+static_assert(offsetof(_RNSM_EVENT, aParamStrings) == 22 + 2 * sizeof(void*));
 
 namespace ql::wire {
 

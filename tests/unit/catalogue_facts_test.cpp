@@ -2,12 +2,14 @@
 // hand: method counts per family, slots, identifiers, the interface map.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 
 #include "bytes.h"
 #include "catalogue/families.h"
 #include "catalogue/method_tables.h"
+#include "catalogue/records.h"
 #include "repository_fixture.h"
 #include "support/base/wide_string.h"
 #include "trace_recorder.h"
@@ -154,6 +156,24 @@ TEST(CatalogueFacts, RecordTablesAndEnumerations) {
     }
     EXPECT_EQ(91u, catalog::Records().size());
     EXPECT_EQ(46, rawBlocks);
+}
+
+// A meta-job specification sends its job list last, after ScheduledJob
+// (lMetaJobFlags), but declares it, count first, right after ComputerName.
+TEST(CatalogueFacts, MetaJobSpecsDeclareTheirJobsBeforeTheirLastWireField) {
+    EXPECT_EQ(offsetof(_metajobspec, NumberOfJobs),
+              offsetof(_metajobspec, ComputerName) + sizeof(BSTR));
+    EXPECT_EQ(offsetof(_metajobspec, Jobs), offsetof(_metajobspec, NumberOfJobs) + 1);
+    EXPECT_EQ(offsetof(_metajobspec, ScheduledJob),
+              offsetof(_metajobspec, Jobs) + sizeof(_jobspec*));
+    EXPECT_EQ(sizeof(_metajobspec), offsetof(_metajobspec, ScheduledJob) + 1);
+
+    EXPECT_EQ(offsetof(_metajobspec403, NumberOfJobs),
+              offsetof(_metajobspec403, ComputerName) + sizeof(BSTR));
+    EXPECT_EQ(offsetof(_metajobspec403, Jobs), offsetof(_metajobspec403, NumberOfJobs) + 1);
+    EXPECT_EQ(offsetof(_metajobspec403, lMetaJobFlags),
+              offsetof(_metajobspec403, Jobs) + sizeof(_jobspec*));
+    EXPECT_EQ(sizeof(_metajobspec403), offsetof(_metajobspec403, lMetaJobFlags) + sizeof(LONG));
 }
 
 class InterfaceMapTest : public RepositoryTest {};

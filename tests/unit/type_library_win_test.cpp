@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/records.h"
@@ -719,8 +721,8 @@ TEST_F(TypeLibraryTest, FieldsKeepTheirDeclaredTypes) {
 
 TEST_F(TypeLibraryTest, DescribesTheLibraryRecordsAndThePlatformOnes) {
     const std::set<std::wstring> platform = {
-        L"_SYSTEMTIME", L"_FILETIME",       L"_ULARGE_INTEGER",        L"_COSERVERINFO",
-        L"_COAUTHINFO", L"_COAUTHIDENTITY", L"_TIME_ZONE_INFORMATION", L"_RNSM_EVENT"};
+        L"_SYSTEMTIME", L"_FILETIME",       L"_ULARGE_INTEGER",       L"_COSERVERINFO",
+        L"_COAUTHINFO", L"_COAUTHIDENTITY", L"_TIME_ZONE_INFORMATION"};
     const std::set<std::wstring> outside = {L"_updateInfo", L"_sbsVersion", L"_updateFileInfo",
                                             L"_securitySettings", L"_securitySettings40"};
     std::set<std::wstring> seenPlatform;
@@ -739,29 +741,92 @@ TEST_F(TypeLibraryTest, DescribesTheLibraryRecordsAndThePlatformOnes) {
         ++packed;
     }
     EXPECT_EQ(seenPlatform, platform);
-    EXPECT_EQ(packed, 87);
+    EXPECT_EQ(packed, 88);
 }
 
 // The platform's records keep their natural layout.
 TEST_F(TypeLibraryTest, PlatformRecordsKeepTheirNaturalLayout) {
-    const RecordSize natural[] = {{L"_SYSTEMTIME", sizeof(SYSTEMTIME)},
-                                  {L"_TIME_ZONE_INFORMATION", sizeof(TIME_ZONE_INFORMATION)},
-                                  {L"_RNSM_EVENT", sizeof(_RNSM_EVENT)},
-                                  {L"_COSERVERINFO", sizeof(COSERVERINFO)}};
-    for (const RecordSize& r : natural) {
+    struct Natural {
+        const wchar_t* name;
+        std::size_t size;
+        std::size_t alignment;
+    };
+#define QL_NATURAL(name, type) \
+    Natural { name, sizeof(type), alignof(type) }
+    const Natural natural[] = {QL_NATURAL(L"_SYSTEMTIME", SYSTEMTIME),
+                               QL_NATURAL(L"_TIME_ZONE_INFORMATION", TIME_ZONE_INFORMATION),
+                               QL_NATURAL(L"_COSERVERINFO", COSERVERINFO),
+                               QL_NATURAL(L"_COAUTHINFO", COAUTHINFO),
+                               QL_NATURAL(L"_COAUTHIDENTITY", COAUTHIDENTITY)};
+#undef QL_NATURAL
+    for (const Natural& r : natural) {
         SCOPED_TRACE(std::string(r.name, r.name + wcslen(r.name)));
         Ref<ITypeInfo> info = Type(r.name);
         ASSERT_TRUE(info);
         TypeAttr attr(info.Get());
         ASSERT_TRUE(attr.Valid());
         EXPECT_EQ(static_cast<std::size_t>(attr->cbSizeInstance), r.size);
+        EXPECT_EQ(static_cast<std::size_t>(attr->cbAlignment), r.alignment);
     }
+}
+
+// The event record is one of the library's records: byte-packed, every
+// field where the struct has it.
+TEST_F(TypeLibraryTest, EventRecordIsBytePacked) {
+    const FieldOffset fields[] = {
+        QL_FIELD(_RNSM_EVENT, DwordOurCode),    QL_FIELD(_RNSM_EVENT, DwordSystemCode),
+        QL_FIELD(_RNSM_EVENT, pNext),           QL_FIELD(_RNSM_EVENT, LogDestination),
+        QL_FIELD(_RNSM_EVENT, BstringFileName), QL_FIELD(_RNSM_EVENT, DwordLineNumber),
+        QL_FIELD(_RNSM_EVENT, MessageStatus),   QL_FIELD(_RNSM_EVENT, NumParamStrings),
+        QL_FIELD(_RNSM_EVENT, aParamStrings),
+    };
     Ref<ITypeInfo> event = Type(L"_RNSM_EVENT");
     ASSERT_TRUE(event);
-    ASSERT_EQ(FindVariable(event.Get(), L"aParamStrings"), 8);
+    TypeAttr attr(event.Get());
+    ASSERT_TRUE(attr.Valid());
+    EXPECT_EQ(attr->typekind, TKIND_RECORD);
+    EXPECT_EQ(attr->cbAlignment, 1);
+    EXPECT_EQ(static_cast<std::size_t>(attr->cbSizeInstance), sizeof(_RNSM_EVENT));
+    ASSERT_EQ(attr->cVars, std::size(fields));
+    for (UINT i = 0; i < std::size(fields); ++i) {
+        SCOPED_TRACE(std::string(fields[i].field, fields[i].field + wcslen(fields[i].field)));
+        VarDesc var(event.Get(), i);
+        ASSERT_TRUE(var.Valid());
+        EXPECT_EQ(MemberName(event.Get(), var->memid), fields[i].field);
+        EXPECT_EQ(static_cast<std::size_t>(var->oInst), fields[i].offset);
+    }
+    // The documented 32-bit figures: 66 bytes, the strings at offset 30.
     VarDesc strings(event.Get(), 8);
     ASSERT_TRUE(strings.Valid());
-    EXPECT_EQ(static_cast<std::size_t>(strings->oInst), offsetof(_RNSM_EVENT, aParamStrings));
+    using SizeAndOffset = std::pair<std::size_t, std::size_t>;
+    EXPECT_EQ(SizeAndOffset(attr->cbSizeInstance, strings->oInst),
+              kPointer == 4 ? SizeAndOffset(66, 30) : SizeAndOffset(110, 38));
+}
+
+// The job list of a meta-job specification travels last but is declared
+// before the last field on the wire (ScheduledJob, lMetaJobFlags).
+TEST_F(TypeLibraryTest, MetaJobSpecsDeclareTheirJobsBeforeTheirLastWireField) {
+    const FieldOffset tails[][4] = {
+        {QL_FIELD(_metajobspec, ComputerName), QL_FIELD(_metajobspec, NumberOfJobs),
+         QL_FIELD(_metajobspec, Jobs), QL_FIELD(_metajobspec, ScheduledJob)},
+        {QL_FIELD(_metajobspec403, ComputerName), QL_FIELD(_metajobspec403, NumberOfJobs),
+         QL_FIELD(_metajobspec403, Jobs), QL_FIELD(_metajobspec403, lMetaJobFlags)},
+    };
+    for (const auto& tail : tails) {
+        SCOPED_TRACE(std::string(tail[0].record, tail[0].record + wcslen(tail[0].record)));
+        Ref<ITypeInfo> info = Type(tail[0].record);
+        ASSERT_TRUE(info);
+        TypeAttr attr(info.Get());
+        ASSERT_TRUE(attr.Valid());
+        const int first = FindVariable(info.Get(), tail[0].field);
+        ASSERT_EQ(first + 4, attr->cVars);
+        for (int i = 0; i < 4; ++i) {
+            VarDesc var(info.Get(), static_cast<UINT>(first + i));
+            ASSERT_TRUE(var.Valid());
+            EXPECT_EQ(MemberName(info.Get(), var->memid), tail[i].field);
+            EXPECT_EQ(static_cast<std::size_t>(var->oInst), tail[i].offset);
+        }
+    }
 }
 
 }  // namespace
