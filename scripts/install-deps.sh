@@ -49,3 +49,9 @@ if [ "${#missing[@]}" -gt 0 ]; then
 else
   echo "all packages present"
 fi
+
+# squid's package may start a system-wide proxy; tests start their own,
+# unprivileged, on a free port.
+if command -v systemctl >/dev/null 2>&1; then
+  $SUDO systemctl disable --now squid >/dev/null 2>&1 || true
+fi

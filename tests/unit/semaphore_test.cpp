@@ -17,8 +17,12 @@ namespace {
 WString UniqueName(const char* stem) {
     static std::atomic<int> counter{0};
     auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    return WidenAscii(std::string("QuillonTest_") + stem + "_" + std::to_string(now) + "_" +
-                      std::to_string(++counter));
+    // Appended piece by piece: g++ 12 misreads a chain of operator+ on
+    // temporaries as an overflow (-Warray-bounds).
+    std::string name = "QuillonTest_";
+    name.append(stem).append("_").append(std::to_string(now)).append("_");
+    name.append(std::to_string(++counter));
+    return WidenAscii(name);
 }
 
 TEST(Semaphore, TakesAndGivesBackCountsUpToItsMaximum) {
