@@ -78,32 +78,6 @@ TEST(SidToText, RejectsBadArguments) {
     EXPECT_EQ(TqlSidToText(sixteen.data(), buffer, 32), kTqlErrorInvalidSid);
 }
 
-TEST(SidParts, WriteAndParseRoundTrip) {
-    TqlSidParts parts;
-    parts.authority = 0x010203040506;
-    parts.subAuthorityCount = 3;
-    parts.subAuthorities[0] = 1;
-    parts.subAuthorities[1] = 0x80000000u;
-    parts.subAuthorities[2] = 42;
-    BYTE bytes[TqlSidByteLength(3)];
-    ASSERT_EQ(TqlWriteSid(parts, bytes, sizeof bytes), 0u);
-    EXPECT_EQ(std::vector<BYTE>(bytes, bytes + sizeof bytes),
-              Sid({1, 2, 3, 4, 5, 6}, {1, 0x80000000u, 42}));
-    TqlSidParts read;
-    ASSERT_TRUE(TqlParseSid(bytes, read));
-    EXPECT_EQ(read.authority, parts.authority);
-    EXPECT_EQ(read.subAuthorityCount, 3);
-    EXPECT_EQ(read.subAuthorities[1], 0x80000000u);
-
-    EXPECT_EQ(TqlWriteSid(parts, bytes, sizeof bytes - 1), ERROR_INSUFFICIENT_BUFFER);
-    parts.subAuthorityCount = 16;
-    EXPECT_EQ(TqlWriteSid(parts, bytes, sizeof bytes), ERROR_INVALID_PARAMETER);
-    parts.subAuthorityCount = 1;
-    parts.authority = std::uint64_t{1} << 48;
-    EXPECT_EQ(TqlWriteSid(parts, bytes, sizeof bytes), ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(TqlParseSid(nullptr, read));
-}
-
 struct HeapDeleter {
     void operator()(void* block) const { TqlFree(block); }
 };

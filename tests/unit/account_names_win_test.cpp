@@ -10,10 +10,6 @@
 namespace ql {
 namespace {
 
-bool UnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 TEST(AccountNamesWin, ComputerNameIsTheSystems) {
     WCHAR expected[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD expectedSize = MAX_COMPUTERNAME_LENGTH + 1;
@@ -36,33 +32,6 @@ TEST(AccountNamesWin, LocalSystemIsAWellKnownName) {
     // A well-known group: its domain ("NT AUTHORITY") is not shown.
     EXPECT_EQ(use, kTqlSidTypeWellKnownGroup);
     EXPECT_EQ(ToUtf8(name), "SYSTEM");
-}
-
-TEST(AccountNamesWin, ProcessAccountUnderWine) {
-    if (!UnderWine()) GTEST_SKIP() << "the account depends on the machine";
-    // Wine runs the process as the Unix user, a local account whose domain is
-    // the computer's name: "VM\root" on the build machine. With the drop flag
-    // the name is the user alone.
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    BYTE block[256];
-    DWORD bytes = 0;
-    ASSERT_TRUE(GetTokenInformation(token, TokenUser, block, sizeof block, &bytes));
-    CloseHandle(token);
-    PSID sid = reinterpret_cast<TOKEN_USER*>(block)->User.Sid;
-
-    WCHAR computer[kTqlMaxNameChars] = {};
-    DWORD size = kTqlMaxNameChars;
-    ASSERT_EQ(TqlGetComputerName(computer, &size), 0u);
-    WCHAR user[kTqlMaxNameChars] = {};
-    DWORD userSize = kTqlMaxNameChars;
-    ASSERT_TRUE(GetUserNameW(user, &userSize));
-
-    WCHAR name[kTqlMaxNameChars] = {};
-    ASSERT_EQ(TqlLookupNameFromSid(sid, name, kTqlMaxNameChars, FALSE, nullptr), 0u);
-    EXPECT_EQ(ToUtf8(name), ToUtf8(computer) + "\\" + ToUtf8(user));
-    ASSERT_EQ(TqlLookupNameFromSid(sid, name, kTqlMaxNameChars, TRUE, nullptr), 0u);
-    EXPECT_EQ(ToUtf8(name), ToUtf8(user));
 }
 
 }  // namespace

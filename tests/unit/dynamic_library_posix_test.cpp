@@ -65,25 +65,6 @@ TEST_F(DynamicLibraryPosixTest, LibraryThatAppearsLaterIsBoundAtTheNextCall) {
     EXPECT_EQ(logb(1024.0), 10);
 }
 
-TEST_F(DynamicLibraryPosixTest, EntriesOfOneLibraryShareItsModule) {
-    Install();
-    CTqlLazyLibrary library{m_names};
-    const CTqlLazyFunction<LogbFunction, -1> logb{library, "ilogb"};
-    const CTqlLazyFunction<double (*)(double), 0> floorEntry{library, "floor"};
-    EXPECT_EQ(logb(8.0), 3);
-    TqlModule module = library.LoadedModule();
-    EXPECT_EQ(floorEntry(2.5), 2.0);
-    EXPECT_EQ(library.LoadedModule(), module);
-    EXPECT_EQ(library.Module(), module);
-}
-
-TEST_F(DynamicLibraryPosixTest, NamesAreTriedInOrder) {
-    constexpr const char* kNames[] = {"libql-missing-first.so", "libm.so.6"};
-    CTqlLazyLibrary library{kNames};
-    const CTqlLazyFunction<LogbFunction, -1> logb{library, "ilogb"};
-    EXPECT_EQ(logb(8.0), 3);
-}
-
 TEST_F(DynamicLibraryPosixTest, MissingFunctionKeepsTheLibraryAndRetries) {
     Install();
     CTqlLazyLibrary library{m_names};

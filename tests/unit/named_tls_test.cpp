@@ -104,20 +104,6 @@ TEST(NamedTls, ModuleInstances) {
     EXPECT_EQ(ReadBlock(OLESTR("TqlTraceTls")).count, 1u);
 }
 
-TEST(NamedTls, ZeroLocationsBehaveAsOne) {
-    CTqlNamedTls tls(OLESTR("QlTestTls-Zero"), 0, FALSE);
-    ASSERT_TRUE(tls.IsInitialized());
-    LPVOID value = nullptr;
-    EXPECT_TRUE(tls.SetValue(0, P(7), nullptr));
-    EXPECT_TRUE(tls.GetValue(0, &value));
-    EXPECT_EQ(value, P(7));
-    EXPECT_FALSE(tls.GetValue(1, &value));
-    BlockView block = ReadBlock(OLESTR("QlTestTls-Zero"));
-    EXPECT_EQ(block.count, 1u);
-    EXPECT_GE(block.size, 4u);
-    tls.SetValue(0, nullptr, nullptr);
-}
-
 TEST(NamedTls, LocationAtTheCountIsRefusedAndOutValuesStayAlone) {
     CTqlNamedTls tls(OLESTR("QlTestTls-Bounds"), 2, FALSE);
     ASSERT_TRUE(tls.IsInitialized());
@@ -333,16 +319,6 @@ TEST(TlsValue, OwnsOneIndexWithPerThreadValues) {
     EXPECT_EQ(reused, index);
     EXPECT_EQ(TqlTlsGetValue(reused), nullptr);
     EXPECT_EQ(TqlTlsFree(reused), 0u);
-}
-
-TEST(TlsValue, CodePageIsTheDefaultOnEveryThread) {
-    CTqlTlsValue& codePage = TqlCodePageTls();
-    ASSERT_TRUE(codePage.IsValid());
-    EXPECT_EQ(&TqlCodePageTls(), &codePage);
-    EXPECT_EQ(codePage.GetValue(), nullptr);
-    bool otherThreadDefault =
-        std::async(std::launch::async, [] { return TqlCodePageTls().GetValue() == nullptr; }).get();
-    EXPECT_TRUE(otherThreadDefault);
 }
 
 }  // namespace

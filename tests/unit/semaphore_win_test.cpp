@@ -28,24 +28,6 @@ TEST(SecurityAttributesWin, GrantEveryAccessWithoutInheritance) {
     EXPECT_FALSE(defaulted);
 }
 
-TEST(SecurityAttributesWin, EveryCallerGetsTheOneInstance) {
-    std::vector<SECURITY_ATTRIBUTES*> seen(8, nullptr);
-    std::atomic<bool> go{false};
-    std::vector<std::thread> callers;
-    for (std::size_t i = 0; i < seen.size(); ++i) {
-        callers.emplace_back([&, i] {
-            while (!go) std::this_thread::yield();
-            seen[i] = TqlGetEveryoneSecurityAttributes();
-        });
-    }
-    go = true;
-    for (std::thread& caller : callers) caller.join();
-    for (SECURITY_ATTRIBUTES* attributes : seen) {
-        EXPECT_NE(attributes, nullptr);
-        EXPECT_EQ(attributes, seen[0]);
-    }
-}
-
 TEST(SecurityAttributesWin, ANamedSemaphoreCreatedWithThemCanBeOpenedByName) {
     std::wstring name = L"QuillonTest_EveryoneSemaphore_" + std::to_wstring(GetCurrentProcessId());
     CTqlSemaphore semaphore(1, 1, name.c_str(), TqlGetEveryoneSecurityAttributes());

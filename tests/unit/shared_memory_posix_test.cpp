@@ -99,13 +99,5 @@ TEST(SharedMemoryPosix, FileMappingsFollowTheFilesAccessAndSize) {
     EXPECT_FALSE(closed.IsCreated());
 }
 
-TEST(SharedMemoryPosix, NamesCarryThisProcessId) {
-    char pid[16];
-    std::snprintf(pid, sizeof pid, "%X", static_cast<unsigned>(::getpid()));
-    EXPECT_EQ(ToUtf8(CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_Mutex_ProcId_0x%X"),
-                                                         OLESTR("TqlTraceTls"))),
-              std::string("TqlNamedTls_TqlTraceTls_Mutex_ProcId_0x") + pid);
-}
-
 }  // namespace
 }  // namespace ql

@@ -23,13 +23,6 @@ bool ThreadImpersonates() {
     return CTqlTokenImpersonator::GetImpersonationToken(token, FALSE) == 0;
 }
 
-std::string HostLabel() {
-    char host[300] = {};
-    gethostname(host, sizeof host - 1);
-    if (char* dot = std::strchr(host, '.')) *dot = 0;
-    return host;
-}
-
 TEST(TokenImpersonatorPosix, NestedImpersonationClosesEverySavedToken) {
     std::size_t before = TqlPosixOpenTokenCount();
     {
@@ -90,18 +83,6 @@ TEST(TokenImpersonatorPosix, ImpersonationBelongsToTheCallingThread) {
     other.join();
     EXPECT_FALSE(otherImpersonates);
     EXPECT_TRUE(ThreadImpersonates());
-}
-
-TEST(TokenImpersonatorPosix, CurrentUserIsTheHostAndTheEffectiveUsersName) {
-    passwd record{};
-    passwd* found = nullptr;
-    char storage[4096];
-    ASSERT_EQ(getpwuid_r(geteuid(), &record, storage, sizeof storage, &found), 0);
-    ASSERT_NE(found, nullptr);
-    test::TraceRecorder recorder;
-    CTqlTokenImpersonator::TraceCurrentUser(kTqlRuntimeComponent, kTqlLevelEntry, OLESTR("Now: "));
-    EXPECT_TRUE(recorder.Contains("CTqlTokenImpersonator::TraceCurrentUser() - Now: '" +
-                                  HostLabel() + "\\" + record.pw_name + "'"));
 }
 
 }  // namespace
