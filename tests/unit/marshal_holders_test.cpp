@@ -210,17 +210,6 @@ TEST(ArrayHolder, GrowsOnlyWhenAllowed) {
     memMgr.Free(array);
 }
 
-TEST(ArrayHolder, OversizedCapacityIsRefusedBeforeAllocation) {
-    // 2^30 elements of 8 bytes, then of 4 bytes: both pass 4 GiB.
-    ReplyReader reply(255, "00000040 00000000 00000040 00000000");
-    ArrayHolder<wire::Int64> int64s(&reply.memMgr, nullptr, nullptr, nullptr, true);
-    EXPECT_EQ(ThrownBy([&] { int64s.Read(reply.in); }), E_INVALIDARG);
-    EXPECT_EQ(int64s.Array(), nullptr);
-    ArrayHolder<wire::Long> longs(&reply.memMgr, nullptr, nullptr, nullptr, true);
-    EXPECT_EQ(ThrownBy([&] { longs.Read(reply.in); }), E_INVALIDARG);
-    EXPECT_EQ(reply.memMgr.allocations + reply.memMgr.reallocations, 0);
-}
-
 TEST(ArrayHolder, StringElementsAreReleasedBeforeReading) {
     ReplyReader reply(255, "02000000 01000000 04000000 5A000000");
     auto* array = static_cast<BSTR*>(reply.memMgr.Allocate(2 * sizeof(BSTR)));
