@@ -15,6 +15,13 @@ namespace ql::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A copy of a value: members of the byte-packed records reach the checks
+// through it, so that no reference is ever bound to a misaligned member.
+template <class T>
+T V(T value) {
+    return value;
+}
+
 // Bytes from hexadecimal text; blanks and line breaks are ignored.
 Bytes Hex(const std::string& text);
 // Space-separated upper-case hexadecimal, for failure messages.

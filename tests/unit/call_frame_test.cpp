@@ -17,14 +17,6 @@
 namespace ql::test {
 namespace {
 
-// A copy of a value. Fields of the byte-packed event record reach the
-// checks through it, so that no reference is ever bound to a misaligned
-// field.
-template <class T>
-T V(T value) {
-    return value;
-}
-
 const RemoteFamily kFileSystem{
     OLESTR("DSFileSystem"),
     {0xCB469298, 0x8BCB, 0x11D2, {0xAA, 0x9C, 0x00, 0xC0, 0x4F, 0xA3, 0x71, 0x11}},

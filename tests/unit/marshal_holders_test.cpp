@@ -147,9 +147,9 @@ TEST(ArrayHolder, WritesCapacityLengthAndElements) {
               H("01000000 11000000 02000000 11000000 02000000 "
                 "40000000 11000000 04000000 10000000 41000000 40000000 11000000 00000000"));
     GUID guids[1] = {test::kTestGuid};
-    EXPECT_EQ(WrittenWithOneCount<wire::Guid>(guids),
-              H(std::string("01000000 11000000 01000000 11000000 01000000 60000000") +
-                test::kTestGuidHex));
+    std::string guidArray = "01000000 11000000 01000000 11000000 01000000 60000000";
+    guidArray.append(test::kTestGuidHex);
+    EXPECT_EQ(WrittenWithOneCount<wire::Guid>(guids), H(guidArray));
 
     // A null array starts with zero counts and cannot be written with a length.
     LONG* none = nullptr;
