@@ -45,35 +45,10 @@ std::string ToHex(const Bytes& bytes) {
     return out;
 }
 
-void AppendLe32(Bytes& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void AppendLe16(Bytes& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
 void AppendBytes(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
-void AppendWireText(Bytes& out, std::u16string_view text) {
-    AppendLe32(out, static_cast<std::uint32_t>((text.size() + 1) * 2));
-    for (char16_t c : text) AppendLe16(out, static_cast<std::uint16_t>(c));
-    AppendLe16(out, 0);
-}
-
-void AppendGuid(Bytes& out, const GUID& guid) {
-    std::uint8_t raw[16];
-    std::memcpy(raw, &guid, sizeof raw);
-    out.insert(out.end(), raw, raw + 16);
-}
-
 Bytes StreamHeader(std::uint32_t size, std::uint32_t version, std::int32_t threshold) {
-    Bytes out;
-    AppendLe32(out, size);
-    AppendLe32(out, version);
-    AppendLe32(out, static_cast<std::uint32_t>(threshold));
-    return out;
+    return Image({Le(size, 4), Le(version, 4), Le(static_cast<std::uint32_t>(threshold), 4)}, 12);
 }
 
 Bytes Le(std::uint64_t value, std::size_t size) {

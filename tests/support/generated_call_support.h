@@ -24,7 +24,7 @@ template <class T>
 T* GarbagePointer() noexcept {
     return reinterpret_cast<T*>(static_cast<std::uintptr_t>(0xCDCDCDCDCDCDCDCDull));
 }
-void FillGarbage(void* target, std::size_t size);
+inline void FillGarbage(void* target, std::size_t size) { std::memset(target, 0xCD, size); }
 
 // count zeroed elements from the COM task allocator (the reply may
 // reallocate them).
@@ -35,7 +35,12 @@ T* AllocZeroed(std::size_t count) {
     return static_cast<T*>(block);
 }
 
-std::u16string BstrText(BSTR value);
+inline std::u16string BstrText(BSTR value) {
+    std::u16string text;
+    for (const OLECHAR* c = value; c != nullptr && *c != 0; ++c)
+        text.push_back(static_cast<char16_t>(*c));
+    return text;
+}
 
 // A stand-in for a pointer argument on the DCOM path: never dereferenced.
 template <class T>

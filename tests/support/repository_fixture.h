@@ -57,21 +57,14 @@ protected:
     // The call header of a request while no server object exists.
     static Bytes CallHeader(const GUID& clsid, const GUID& iid, std::u16string_view method,
                             std::u16string_view objectId = {}, bool hasObjectId = false) {
-        Bytes body = StreamHeader();
-        if (hasObjectId)
-            AppendWireText(body, objectId);
-        else
-            AppendLe32(body, 0);
-        AppendGuid(body, clsid);
-        AppendGuid(body, iid);
-        AppendWireText(body, method);
-        return body;
+        Wire body(255);
+        body.Put(StreamHeader());
+        hasObjectId ? body.Bstr(objectId) : body.ULong(0);
+        return body.Guid(clsid).Guid(iid).Bstr(method).bytes;
     }
 
     static Bytes ReplyHead(HRESULT result) {
-        Bytes body = StreamHeader();
-        AppendLe32(body, static_cast<std::uint32_t>(result));
-        return body;
+        return Wire(255).Put(StreamHeader()).Long(result).bytes;
     }
 
     CSoapRepository* m_repository = nullptr;

@@ -55,10 +55,6 @@ void CScriptedTransport::ExpectAnyCall(Bytes reply) {
     m_steps.push_back(Step{std::nullopt, std::move(reply), std::nullopt});
 }
 
-void CScriptedTransport::ExpectCallThrowing(Bytes request, HRESULT hr) {
-    m_steps.push_back(Step{std::move(request), {}, hr});
-}
-
 void CScriptedTransport::ExpectAnyCallThrowing(HRESULT hr) {
     m_steps.push_back(Step{std::nullopt, {}, hr});
 }
@@ -73,10 +69,7 @@ HRESULT CScriptedTransport::SetAuthInfo(COSERVERINFO*, BYTE) {
     return S_OK;
 }
 
-HRESULT CScriptedTransport::RestoreDefaultCredentials() {
-    ++m_restoreCalls;
-    return S_OK;
-}
+HRESULT CScriptedTransport::RestoreDefaultCredentials() { return S_OK; }
 
 HRESULT CScriptedTransport::SetProxyCredentials(LPCWSTR user, LPCWSTR password) {
     m_proxyCalls.push_back(

@@ -24,8 +24,7 @@ public:
     void ExpectCall(Bytes request, Bytes reply);
     // Expects a request with any body and answers `reply`.
     void ExpectAnyCall(Bytes reply);
-    // Expects a request and fails the exchange with hr.
-    void ExpectCallThrowing(Bytes request, HRESULT hr);
+    // Expects a request with any body and fails the exchange with hr.
     void ExpectAnyCallThrowing(HRESULT hr);
 
     std::size_t UnusedSteps() const { return m_steps.size() - m_next; }
@@ -39,7 +38,6 @@ public:
     // Whether the last reply was read to its very end and no further.
     bool ReplyFullyRead();
     std::size_t SendCount() const { return m_sent.size(); }
-    const std::vector<Bytes>& SentBodies() const { return m_sent; }
 
     // What the object handed over through the setters.
     struct UrlSettings {
@@ -52,7 +50,6 @@ public:
     };
     const std::vector<ProxyCredentials>& ProxyCredentialCalls() const { return m_proxyCalls; }
     int AuthInfoCalls() const { return m_authInfoCalls; }
-    int RestoreDefaultCalls() const { return m_restoreCalls; }
     // Set to a flag the destructor raises, to observe the transport's end.
     bool* destroyedFlag = nullptr;
 
@@ -75,7 +72,6 @@ private:
     std::vector<UrlSettings> m_urlCalls;
     std::vector<ProxyCredentials> m_proxyCalls;
     int m_authInfoCalls = 0;
-    int m_restoreCalls = 0;
 };
 
 // Binds a deserializer to a reply body held in memory.

@@ -186,7 +186,7 @@ TEST(BinarySerializer, VariantsTravelAsFourWordsAndTheirValue) {
         v.wReserved3 = 3;
         v.llVal = c.bits;
         test::Bytes vt;
-        test::AppendLe16(vt, c.vt);
+        test::AppendBytes(vt, test::Le(c.vt, 2));
         EXPECT_EQ(Encode(255, [&](Out& out) { out.WriteVariant(v); }),
                   H(test::ToHex(vt) + " 0100 0200 0300 " + c.value));
         EXPECT_EQ(Encode(0, [&](Out& out) { out.WriteVariant(v); }),
@@ -225,7 +225,7 @@ TEST(BinarySerializer, UnsupportedVariantTypesStopAfterTheFourWords) {
         v.wReserved1 = 0x0101;
         EXPECT_EQ(ThrownBy([&] { w.out.WriteVariant(v); }), hr::kUnsupportedType);
         test::Bytes words;
-        test::AppendLe16(words, vt);
+        test::AppendBytes(words, test::Le(vt, 2));
         test::AppendBytes(words, test::Hex("0101 0000 0000"));
         EXPECT_EQ(w.Body(), test::ToHex(words));
     }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 
 #include "repository_fixture.h"
@@ -15,14 +16,6 @@
 
 namespace ql::test {
 namespace {
-
-// A copy of a value. Fields of the byte-packed event record reach the
-// checks through it, so that no reference is ever bound to a misaligned
-// field.
-template <class T>
-T V(T value) {
-    return value;
-}
 
 const RemoteFamily kFileSystem{
     OLESTR("DSFileSystem"),
@@ -100,31 +93,27 @@ protected:
             call::In<wire::Long>(key), call::Out<wire::Long>(result), call::Event(event));
     }
 
-    static Bytes EchoRequest(LONG key, const Bytes& eventBytes) {
-        Bytes body = CallHeader(kFileSystem.clsid, kFileSystem.iid, u"Echo");
-        AppendLe32(body, static_cast<std::uint32_t>(key));
-        AppendBytes(body, eventBytes);
-        return body;
+    // The request of Echo(key) up to its event chain, and a reply of result.
+    static Wire EchoRequest(LONG key) {
+        Wire w(255);
+        w.Put(CallHeader(kFileSystem.clsid, kFileSystem.iid, u"Echo")).Long(key);
+        return w;
+    }
+    static Wire ReplyOf(HRESULT result) {
+        Wire w(255);
+        w.Put(ReplyHead(result));
+        return w;
     }
 
-    // One event node without strings, then the chain's end.
-    static Bytes EventNode(ULONG ourCode, bool more) {
-        Bytes node;
-        AppendLe32(node, ourCode);
-        AppendLe32(node, 0);  // system code
-        AppendLe32(node, 0);  // log destination
-        AppendLe32(node, 0);  // file name: null
-        AppendLe32(node, 0);  // line number
-        AppendLe32(node, 0);  // message status
-        AppendLe16(node, 0);  // no strings
-        AppendLe32(node, more ? 1 : 0);
-        return node;
-    }
-
-    static Bytes Present(bool present) {
-        Bytes flag;
-        AppendLe32(flag, present ? 1 : 0);
-        return flag;
+    // One event node whose only strings are those given; `more` announces a
+    // next node.
+    static Wire& Node(Wire& w, ULONG ourCode, bool more, std::u16string_view file = {},
+                      std::u16string_view param = {}) {
+        w.ULong(ourCode).ULong(0).ULong(0);
+        file.empty() ? w.NullBstr() : w.Bstr(file);
+        w.ULong(0).ULong(0).UShort(param.empty() ? 0 : 1);
+        if (!param.empty()) w.Bstr(param);
+        return w.ULong(more ? 1 : 0);
     }
 
     TraceRecorder m_traces;
@@ -138,9 +127,7 @@ TEST_F(CallFrameTest, PingBodyIsTheDocumentedSixtyTwoBytes) {
             "F4 4F 7F 75 D0 1F 4A 4B 8C EE 42 FF 31 CD 6A 6D"
             "0A 00 00 00 50 00 69 00 6E 00 67 00 00 00");
     ASSERT_EQ(62u, ping.size());
-    Bytes reply = ReplyHead(S_OK);
-    AppendLe32(reply, 0x00C0FFEE);
-    m_transport->ExpectCall(ping, reply);
+    m_transport->ExpectCall(ping, ReplyOf(S_OK).ULong(0x00C0FFEE).bytes);
 
     ULONG status = 0;
     EXPECT_EQ(S_OK, m_repository->Ping(&status));
@@ -151,11 +138,9 @@ TEST_F(CallFrameTest, PingBodyIsTheDocumentedSixtyTwoBytes) {
 }
 
 TEST_F(CallFrameTest, HttpPathSendsTheFamilyPairAndReadsOutArgumentsOfAFailedMethod) {
-    Bytes reply = ReplyHead(E_FAIL);
-    AppendLe32(reply, 42);
-    AppendBytes(reply, Present(true));
-    AppendBytes(reply, EventNode(0x1234, false));
-    m_transport->ExpectCall(EchoRequest(5, Present(false)), reply);
+    Wire reply = ReplyOf(E_FAIL);
+    Node(reply.Long(42).Present(true), 0x1234, false);
+    m_transport->ExpectCall(EchoRequest(5).Present(false).bytes, reply.bytes);
 
     LONG result = -1;
     _RNSM_EVENT event{};
@@ -165,24 +150,17 @@ TEST_F(CallFrameTest, HttpPathSendsTheFamilyPairAndReadsOutArgumentsOfAFailedMet
     EXPECT_EQ(42, result);
 
     // The same with a chain: the failed method's chain reaches the caller.
-    m_transport->ExpectCall(EchoRequest(6,
-                                        [] {
-                                            Bytes chain = Present(true);
-                                            AppendBytes(chain, EventNode(0, false));
-                                            return chain;
-                                        }()),
-                            reply);
+    Wire request = EchoRequest(6);
+    m_transport->ExpectCall(Node(request.Present(true), 0, false).bytes, reply.bytes);
     EXPECT_EQ(E_FAIL, Echo(6, &result, &event));
     EXPECT_EQ(0x1234u, V(event.DwordOurCode));
     EXPECT_TRUE(m_traces.Contains("DSFileSystem_Echo"));
 }
 
 TEST_F(CallFrameTest, NullOutPointerStillConsumesItsValue) {
-    Wire reply(255);
-    reply.Put(StreamHeader()).Long(S_OK);
+    Wire reply = ReplyOf(S_OK);
     reply.Long(99);  // the [out] long nobody asked for
-    reply.Present(true).ULong(77).ULong(0).ULong(0).NullBstr().ULong(0).ULong(0);
-    reply.UShort(1).Bstr(u"text").Present(false);
+    Node(reply.Present(true), 77, false, {}, u"text");
     m_transport->ExpectAnyCall(reply.bytes);
 
     _RNSM_EVENT event{};
@@ -205,32 +183,12 @@ TEST_F(CallFrameTest, ThreeNodeChainAnsweredByOneNodeKeepsTheHeadAndFreesTheOthe
     second->NumParamStrings = 1;
     second->aParamStrings[0] = SysAllocString(OLESTR("second"));
 
-    Bytes sentChain = Present(true);
-    Bytes headNode;
-    AppendLe32(headNode, 0);
-    AppendLe32(headNode, 0);
-    AppendLe32(headNode, 0);
-    AppendWireText(headNode, u"head.cpp");
-    AppendLe32(headNode, 0);
-    AppendLe32(headNode, 0);
-    AppendLe16(headNode, 0);
-    AppendLe32(headNode, 1);
-    AppendBytes(sentChain, headNode);
-    Bytes secondNode;
-    for (int i = 0; i < 4; ++i) AppendLe32(secondNode, 0);  // codes, destination, null name
-    AppendLe32(secondNode, 0);
-    AppendLe32(secondNode, 0);
-    AppendLe16(secondNode, 1);
-    AppendWireText(secondNode, u"second");
-    AppendLe32(secondNode, 1);
-    AppendBytes(sentChain, secondNode);
-    AppendBytes(sentChain, EventNode(0, false));
-
-    Bytes reply = ReplyHead(S_OK);
-    AppendLe32(reply, 3);
-    AppendBytes(reply, Present(true));
-    AppendBytes(reply, EventNode(0xBEEF, false));
-    m_transport->ExpectCall(EchoRequest(9, sentChain), reply);
+    Wire request = EchoRequest(9);
+    Node(request.Present(true), 0, true, u"head.cpp");
+    Node(Node(request, 0, true, {}, u"second"), 0, false);
+    Wire reply = ReplyOf(S_OK);
+    Node(reply.Long(3).Present(true), 0xBEEF, false);
+    m_transport->ExpectCall(request.bytes, reply.bytes);
 
     LONG result = 0;
     EXPECT_EQ(S_OK, Echo(9, &result, &head));
@@ -325,9 +283,7 @@ TEST_F(CallFrameTest, DcomPathPassesTheArgumentsUnchangedAndSendsNothing) {
     EXPECT_TRUE(m_traces.Contains("DSFileSystem_Echo"));
 
     // Liveness always travels over HTTP, whatever the transport type.
-    Bytes reply = ReplyHead(S_OK);
-    AppendLe32(reply, 1);
-    m_transport->ExpectAnyCall(reply);
+    m_transport->ExpectAnyCall(ReplyOf(S_OK).ULong(1).bytes);
     ULONG status = 0;
     EXPECT_EQ(S_OK, m_repository->Ping(&status));
     EXPECT_EQ(1u, m_transport->SendCount());

@@ -17,16 +17,9 @@ using test::H;
 using test::ReplyReader;
 using test::Text;
 using test::ThrownBy;
+using test::V;
 using test::Writer;
 using test::Zeroed;
-
-// A copy of a value. Fields of the byte-packed event record reach the
-// checks through it, so that no reference is ever bound to a misaligned
-// field.
-template <class T>
-T V(T value) {
-    return value;
-}
 
 // count zeroed nodes linked one after the other; node i has DwordOurCode i.
 std::vector<_RNSM_EVENT> Chain(int count, BSTR fileName) {

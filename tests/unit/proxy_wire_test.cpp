@@ -25,13 +25,6 @@ constexpr HRESULT kTooLarge = static_cast<HRESULT>(0x800706F8u);  // ERROR_INVAL
 const SYSTEMTIME kTime1 = {2024, 5, 3, 17, 13, 45, 30, 999};
 const SYSTEMTIME kTime2 = {2001, 12, 6, 31, 23, 59, 58, 1};
 
-// A copy of a value: members of the byte-packed records reach the checks
-// through it, so that no reference is ever bound to a misaligned member.
-template <class T>
-T V(T value) {
-    return value;
-}
-
 std::string Str(BSTR value) { return value == nullptr ? "<null>" : Text(value); }
 
 class ProxyWire;

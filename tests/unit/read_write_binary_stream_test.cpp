@@ -124,29 +124,6 @@ TEST(ReadWriteBinaryStream, ReadsBackWhatWasWritten) {
     EXPECT_EQ(buffer[0], 'x');
 }
 
-TEST(ReadWriteBinaryStream, OtherStreamOperationsAreNotImplemented) {
-    CReadWriteBinaryStream stream;
-    ASSERT_EQ(stream.WriteStream("abc", 3, nullptr), S_OK);
-    IStream* asStream = &stream;
-    LARGE_INTEGER move{};
-    ULARGE_INTEGER size{}, position{};
-    STATSTG stat{};
-    IStream* clone = nullptr;
-    ULONG written = 0;
-    EXPECT_EQ(asStream->Write("d", 1, &written), E_NOTIMPL);
-    EXPECT_EQ(asStream->Seek(move, 0, &position), E_NOTIMPL);
-    EXPECT_EQ(asStream->SetSize(size), E_NOTIMPL);
-    EXPECT_EQ(asStream->CopyTo(nullptr, size, &position, &position), E_NOTIMPL);
-    EXPECT_EQ(asStream->Commit(0), E_NOTIMPL);
-    EXPECT_EQ(asStream->Revert(), E_NOTIMPL);
-    EXPECT_EQ(asStream->LockRegion(size, size, 0), E_NOTIMPL);
-    EXPECT_EQ(asStream->UnlockRegion(size, size, 0), E_NOTIMPL);
-    EXPECT_EQ(asStream->Stat(&stat, 0), E_NOTIMPL);
-    EXPECT_EQ(asStream->Clone(&clone), E_NOTIMPL);
-    // None of them touched the data.
-    EXPECT_EQ(stream.GetLength(), 3u);
-}
-
 TEST(ReadWriteBinaryStream, InterfacesAndReferences) {
     CReadWriteBinaryStream stream;
     EXPECT_EQ(stream.QueryInterface(IID_IStream, nullptr), E_POINTER);

@@ -63,9 +63,9 @@ Bytes Payload(const std::string& hex) { return Reply(255, hex); }
 
 Bytes LongArray(ULONG count) {
     Bytes body = Payload("");
-    test::AppendLe32(body, count);
-    test::AppendLe32(body, count);
-    for (ULONG i = 0; i < count; ++i) test::AppendLe32(body, i * 7);
+    test::AppendBytes(body, test::Le(count, 4));
+    test::AppendBytes(body, test::Le(count, 4));
+    for (ULONG i = 0; i < count; ++i) test::AppendBytes(body, test::Le(i * 7, 4));
     return body;
 }
 
@@ -178,7 +178,7 @@ TEST(ReaderLimits, WithoutAReplyLengthMemoryGrowsOnlyAsDataArrives) {
 
     std::u16string big(3 * wire::kReadStepBytes / 2 + 3, u'q');
     Bytes body = Payload("");
-    test::AppendLe32(body, static_cast<std::uint32_t>((big.size() + 1) * 2));
+    test::AppendBytes(body, test::Le(static_cast<std::uint32_t>((big.size() + 1) * 2), 4));
     for (char16_t ch : big) {
         body.push_back(static_cast<BYTE>(ch));
         body.push_back(0);

@@ -18,6 +18,7 @@ namespace ql {
 namespace {
 
 using test::Bytes;
+using test::V;
 using test::Wire;
 
 template <class T>
@@ -25,11 +26,6 @@ Bytes Encoded(const T& value) {
     test::Writer w(0);
     wire::Record<T>::Write(w.out, value);
     return w.Payload();
-}
-
-template <class T>
-T V(T value) {
-    return value;
 }
 
 TEST(RecordEncoding, ByteBlocksCarryTheirSizePlusFourBytes) {

@@ -31,15 +31,11 @@ protected:
 
     // Creates the server object over HTTP; the reply names it objectId.
     HRESULT CreateOverHttp(std::u16string_view objectId, IUnknown** result) {
-        Bytes request = CallHeader(kNull, kHttpPersist, u"CreateObject");
-        AppendGuid(request, kSomeClass);
-        AppendGuid(request, kSomeInterface);
-        Bytes reply = ReplyHead(S_OK);
-        if (objectId.empty())
-            AppendLe32(reply, 0);
-        else
-            AppendWireText(reply, objectId);
-        m_transport->ExpectCall(request, reply);
+        Wire request(255), reply(255);
+        request.Put(CallHeader(kNull, kHttpPersist, u"CreateObject"));
+        reply.Put(ReplyHead(S_OK));
+        objectId.empty() ? reply.ULong(0) : reply.Bstr(objectId);
+        m_transport->ExpectCall(request.Guid(kSomeClass).Guid(kSomeInterface).bytes, reply.bytes);
         GUID clsid = kSomeClass;
         GUID iid = kSomeInterface;
         return m_repository->CreateInterface(&clsid, &iid, nullptr, result);
@@ -126,10 +122,8 @@ TEST_F(SoapRepositoryTest, CreateInterfaceOverHttpStoresTheObjectIdentifier) {
     EXPECT_EQ(30000u, m_transport->Timeout());
 
     // The identifier leads every later request.
-    Bytes ping = CallHeader(kNull, kHttpPersist, u"Ping", u"obj-1", true);
-    Bytes reply = ReplyHead(S_OK);
-    AppendLe32(reply, 0);
-    m_transport->ExpectCall(ping, reply);
+    m_transport->ExpectCall(CallHeader(kNull, kHttpPersist, u"Ping", u"obj-1", true),
+                            Wire(255).Put(ReplyHead(S_OK)).ULong(0).bytes);
     ULONG status = 1;
     EXPECT_EQ(S_OK, m_repository->Ping(&status));
 
@@ -154,14 +148,12 @@ TEST_F(SoapRepositoryTest, CreateInterfaceOverHttpStoresTheObjectIdentifier) {
 
 TEST_F(SoapRepositoryTest, CreateInterfaceAnswersWithTheObjectItself) {
     InitializeHttp(OLESTR("vault"), 0, 80, nullptr, 0);
-    Bytes request = CallHeader(kNull, kHttpPersist, u"CreateObject");
     GUID clsid = kSomeClass;
     GUID iid = {0x7DAEE74C, 0xCC99, 0x4443, {0xAE, 0xE2, 0xBE, 0xE1, 0xCF, 0xAB, 0x10, 0x3D}};
-    AppendGuid(request, clsid);
-    AppendGuid(request, iid);
-    Bytes reply = ReplyHead(S_OK);
-    AppendLe32(reply, 0);  // a zero-length identifier leaves none
-    m_transport->ExpectCall(request, reply);
+    // A zero-length identifier leaves none.
+    m_transport->ExpectCall(
+        Wire(255).Put(CallHeader(kNull, kHttpPersist, u"CreateObject")).Guid(clsid).Guid(iid).bytes,
+        Wire(255).Put(ReplyHead(S_OK)).ULong(0).bytes);
     IUnknown* created = nullptr;
     ASSERT_EQ(S_OK, m_repository->CreateInterface(&clsid, &iid, nullptr, &created));
     EXPECT_EQ(static_cast<IUnknown*>(static_cast<IQuillon*>(m_repository)), created);
@@ -170,9 +162,8 @@ TEST_F(SoapRepositoryTest, CreateInterfaceAnswersWithTheObjectItself) {
 
     // Later requests carry an empty identifier, and nothing is destroyed at
     // the end.
-    Bytes pingReply = ReplyHead(S_OK);
-    AppendLe32(pingReply, 0);
-    m_transport->ExpectCall(CallHeader(kNull, kHttpPersist, u"Ping"), pingReply);
+    m_transport->ExpectCall(CallHeader(kNull, kHttpPersist, u"Ping"),
+                            Wire(255).Put(ReplyHead(S_OK)).ULong(0).bytes);
     ULONG status = 0;
     EXPECT_EQ(S_OK, m_repository->Ping(&status));
     DestroyRepository();
