@@ -5,7 +5,6 @@ everything the call handed back to those variables, as a caller would do
 it. Arrays whose length the caller cannot learn (received without a count)
 are passed as null, so that the frame reads them into cells of its own."""
 
-from catalogue import CatalogueError
 from cxx_types import codec, cxx, split_pointer
 from emit_records import BANNER
 
@@ -35,7 +34,7 @@ def _is_fixed_capacity(method, name):
 
 def _call(cat, family, index, m):
     decl, args, release = [], [], []
-    counts = {}
+    names = [x.name for x in m.params]
     for k, p in enumerate(m.params):
         v = 'a%d' % k
         base, stars = split_pointer(p.type)
@@ -47,7 +46,6 @@ def _call(cat, family, index, m):
             else:
                 decl.append('%s %s = %d;' % (ctype, v, value))
                 args.append('&%s' % v)
-                counts[p.name] = v
             continue
         recv = _items_for(m, p.name)
         if stars == 0:
@@ -82,8 +80,7 @@ def _call(cat, family, index, m):
                 decl.append('%s* %s = nullptr;' % (ctype, v))
                 args.append('&%s' % v)
                 release.append('{ ReleaseElements<%s>(%s, static_cast<ULONG>(%s)); '
-                               'CoTaskMemFree(%s); }' % (w, v, 'a%d' % [x.name for x in m.params]
-                                                          .index(count), v))
+                               'CoTaskMemFree(%s); }' % (w, v, 'a%d' % names.index(count), v))
             continue
         if stars == 2:
             decl.append('%s* %s = nullptr;' % (ctype, v))
@@ -95,9 +92,6 @@ def _call(cat, family, index, m):
         decl.append('std::memset(static_cast<void*>(&%s), 0, sizeof %s);' % (v, v))
         args.append('&%s' % v)
         release.append('%s::Release(%s, SharedMemMgr());' % (w, v))
-    missing = [c for c in counts if c not in [p.name for p in m.params]]
-    if missing:
-        raise CatalogueError('%s: unknown counts %s' % (m.name, missing))
     lines = ['// %s::%s' % (family.most_derived, m.name),
              'void Call%d(CSoapRepository* repository) {' % index]
     lines += ['    ' + x for x in decl]
@@ -129,9 +123,6 @@ def emit_reply_calls(cat):
             names.append('%s::%s' % (family.key, m.name))
     out += ['}  // namespace', '',
             'extern const int kReplyCallCount = %d;' % len(names), '',
-            'extern const char* const kReplyCallNames[] = {']
-    out += ['    "%s",' % n for n in names]
-    out += ['};', '',
             'void CallWithReply(int index, CSoapRepository* repository) {',
             '    switch (index) {']
     out += ['        case %d: Call%d(repository); break;' % (k, k) for k in range(len(names))]

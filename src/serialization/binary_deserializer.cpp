@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "support/base/hresults.h"
 
@@ -65,15 +66,32 @@ void CBinaryDeserializer::RequireAvailable(unsigned long long bytes) const {
     if (LengthKnown() && bytes > m_remaining) ATL::AtlThrow(hr::kReadFault);
 }
 
-std::vector<BYTE> CBinaryDeserializer::ReadRunInSteps(ULONG count) {
+template <class Allocate, class Release>
+void* CBinaryDeserializer::ReadAnnouncedRun(ULONG count, Allocate allocate, Release release) {
+    if (LengthKnown() || count <= wire::kReadStepBytes) {
+        RequireAvailable(count);
+        void* block = allocate(count);
+        if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+        try {
+            ReadRaw(block, count);
+        } catch (...) {
+            release(block);
+            throw;
+        }
+        return block;
+    }
+    // The length is unknown: gather the bytes as they arrive, so a lying
+    // count costs at most one step more than what was really received.
     std::vector<BYTE> run;
     while (run.size() < count) {
-        std::size_t step = std::min<std::size_t>(wire::kReadStepBytes, count - run.size());
         std::size_t done = run.size();
-        run.resize(done + step);
-        ReadRaw(run.data() + done, static_cast<ULONG>(step));
+        run.resize(done + std::min<std::size_t>(wire::kReadStepBytes, count - done));
+        ReadRaw(run.data() + done, static_cast<ULONG>(run.size() - done));
     }
-    return run;
+    void* block = allocate(count);
+    if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
+    std::memcpy(block, run.data(), count);
+    return block;
 }
 
 void CBinaryDeserializer::ReadBstr(BSTR& target) {
@@ -86,28 +104,16 @@ void CBinaryDeserializer::ReadBstr(BSTR& target) {
     if (count < sizeof(OLECHAR) || count % sizeof(OLECHAR) != 0 || count > wire::kMaxCount)
         ATL::AtlThrow(hr::kInvalidArg);
     ReadTag(wire::kTagByteRun);
-    const UINT chars = count / sizeof(OLECHAR) - 1;
-    BSTR text = nullptr;
-    if (LengthKnown() || count <= wire::kReadStepBytes) {
-        RequireAvailable(count);
-        text = SysAllocStringByteLen(nullptr, count - sizeof(OLECHAR));
-        if (text == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
-        try {
-            ReadRaw(text, count);
-        } catch (...) {
-            // A short read may have left part of a character in the
-            // terminator: the caller gets nothing rather than that.
-            SysFreeString(text);
-            throw;
-        }
-    } else {
-        std::vector<BYTE> run = ReadRunInSteps(count);
-        text = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(run.data()), count - sizeof(OLECHAR));
-        if (text == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
-        std::memcpy(text + chars, run.data() + count - sizeof(OLECHAR), sizeof(OLECHAR));
-    }
+    // The string is allocated with room for its terminator and the run,
+    // terminator included, is read into it.
+    auto* text = static_cast<BSTR>(ReadAnnouncedRun(
+        count,
+        [](ULONG bytes) -> void* {
+            return SysAllocStringByteLen(nullptr, bytes - static_cast<ULONG>(sizeof(OLECHAR)));
+        },
+        [](void* block) { SysFreeString(static_cast<BSTR>(block)); }));
     // Callers, traces and wcslen rely on the terminator being there.
-    if (text[chars] != 0) {
+    if (text[count / sizeof(OLECHAR) - 1] != 0) {
         SysFreeString(text);
         ATL::AtlThrow(hr::kInvalidArg);
     }
@@ -200,7 +206,6 @@ void CBinaryDeserializer::ReadScalarBlock(void* elements, ULONG count, ULONG ele
     unsigned long long bytes = static_cast<unsigned long long>(count) * elementSize;
     if (bytes > wire::kMaxBufferBytes) ATL::AtlThrow(hr::kInvalidArg);
     ReadTag(wire::kTagByteRun);
-    RequireAvailable(bytes);
     ReadRaw(elements, static_cast<ULONG>(bytes));
 }
 
@@ -209,20 +214,9 @@ void CBinaryDeserializer::ReadByteBlock(ULONG size, BYTE*& data) {
     if (size == 0) return;
     if (size > 0xFFFFFFFFu - 4) ATL::AtlThrow(hr::kInvalidArg);
     ReadTag(wire::kTagByteRun);
-    ULONG bytes = size + 4;
-    if (LengthKnown() || bytes <= wire::kReadStepBytes) {
-        RequireAvailable(bytes);
-        auto* block = static_cast<BYTE*>(m_pMemMgr->Allocate(bytes));
-        if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
-        data = block;
-        ReadRaw(block, bytes);
-        return;
-    }
-    std::vector<BYTE> run = ReadRunInSteps(bytes);
-    auto* block = static_cast<BYTE*>(m_pMemMgr->Allocate(bytes));
-    if (block == nullptr) ATL::AtlThrow(hr::kOutOfMemory);
-    std::memcpy(block, run.data(), bytes);
-    data = block;
+    data = static_cast<BYTE*>(ReadAnnouncedRun(
+        size + 4, [this](ULONG bytes) { return m_pMemMgr->Allocate(bytes); },
+        [this](void* block) { m_pMemMgr->Free(block); }));
 }
 
 void* CBinaryDeserializer::AllocateZeroed(std::size_t bytes) {

@@ -8,8 +8,6 @@
 // ATL::CAtlException.
 #pragma once
 
-#include <vector>
-
 #include "serialization/wire_tags.h"
 #include "support/base/atl_types.h"
 #include "support/base/com_types.h"
@@ -102,10 +100,14 @@ public:
 
 private:
     void RequireReady() const;
-    // Reads a run whose announced length the reply may not hold, when the
-    // reply's length is unknown: memory grows in steps of kReadStepBytes as
-    // the data arrives.
-    std::vector<BYTE> ReadRunInSteps(ULONG count);
+    // Reads a run of count bytes that the reply announced into memory from
+    // allocate (null: E_OUTOFMEMORY); release frees it again if the read
+    // fails. When the reply's length is known the count is checked against
+    // what is left before anything is allocated; otherwise a large run is
+    // gathered in steps of kReadStepBytes as it arrives and allocated only
+    // once it is all there.
+    template <class Allocate, class Release>
+    void* ReadAnnouncedRun(ULONG count, Allocate allocate, Release release);
 
     bool m_bHeaderSet = false;
     ULONG m_dwVersion = wire::kProtocolVersion;
