@@ -103,22 +103,31 @@ struct PersistCallTexts {
     LPCWSTR unknown;  // e.g. "IHttpPersist::Ping() - Caught unknown exception."
 };
 
+// A lifetime operation's HTTP path on a transport the caller holds alone:
+// no lock, no entry trace.
+template <class... Args>
+HRESULT RunPersistHttpPath(CAbsHttpBinTransport& transport, TqlComponent trace, const CLSID& clsid,
+                           const IID& iid, const PersistCallTexts& texts, Args&&... args) {
+    HRESULT result = S_OK;
+    try {
+        call_detail::RunHttpPath(transport, clsid, iid, texts.method, result, args...);
+    } catch (const ATL::CAtlException& e) {
+        TqlTraceErrorMsg(trace, texts.caught, e.Result(), e.Result());
+        if (FAILED(e.Result())) result = e.Result();
+    } catch (...) {
+        TqlTraceErrorMsg(trace, texts.unknown);
+        result = hr::kFail;
+    }
+    return result;
+}
+
 template <class... Args>
 HRESULT RunPersistCall(const CallTarget& target, const CLSID& clsid, const IID& iid,
                        const PersistCallTexts& texts, Args&&... args) {
     TqlTrace(target.trace, kTqlLevelEntry, OLESTR("%s"), texts.entry);
     CCriticalSectionLock lock(target.callLock);
-    HRESULT result = S_OK;
-    try {
-        call_detail::RunHttpPath(target.transport, clsid, iid, texts.method, result, args...);
-    } catch (const ATL::CAtlException& e) {
-        TqlTraceErrorMsg(target.trace, texts.caught, e.Result(), e.Result());
-        if (FAILED(e.Result())) result = e.Result();
-    } catch (...) {
-        TqlTraceErrorMsg(target.trace, texts.unknown);
-        result = hr::kFail;
-    }
-    return result;
+    return RunPersistHttpPath(target.transport, target.trace, clsid, iid, texts,
+                              std::forward<Args>(args)...);
 }
 
 }  // namespace ql

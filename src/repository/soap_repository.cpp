@@ -178,22 +178,20 @@ HRESULT CSoapRepository::CreateInterface(GUID* p_clsid, GUID* p_riid, COSERVERIN
             m_pRemote = remote;
         }
     } else {
+        // The result is not acted on: credentials that cannot be captured
+        // now fail the requests that need them, with their own result.
         try {
-            result = m_pTransport->SetAuthInfo(p_pServer, TRUE);
+            m_pTransport->SetAuthInfo(p_pServer, TRUE);
         } catch (...) {
-            result = hr::kFail;
         }
-        if (SUCCEEDED(result)) {
-            m_pTransport->SetTimeout(m_dwTimeout);
-            result =
-                IHttpPersist_CreateObject(*p_clsid, *p_riid, m_pTransport->ObjectId().Address());
-            if (FAILED(result)) {
-                TqlTraceErrorMsg(m_trace,
-                                 OLESTR("CSoapRepository::CreateInterface() - "
-                                        "IHttpPersist_CreateObject() failed, this=0x%1!X!, "
-                                        "hr=0x%2!X!, clsid=%3!GU!, iid=%4!GI!"),
-                                 TraceAddress(this), result, p_clsid, p_riid);
-            }
+        m_pTransport->SetTimeout(m_dwTimeout);
+        result = IHttpPersist_CreateObject(*p_clsid, *p_riid, m_pTransport->ObjectId().Address());
+        if (FAILED(result)) {
+            TqlTraceErrorMsg(m_trace,
+                             OLESTR("CSoapRepository::CreateInterface() - "
+                                    "IHttpPersist_CreateObject() failed, this=0x%1!X!, "
+                                    "hr=0x%2!X!, clsid=%3!GU!, iid=%4!GI!"),
+                             TraceAddress(this), result, p_clsid, p_riid);
         }
     }
     if (FAILED(result)) return result;

@@ -55,11 +55,20 @@ void CBinaryDeserializer::ReadTag(ULONG expected) {
 
 void CBinaryDeserializer::ReadRaw(void* buffer, ULONG count) {
     if (m_pStream == nullptr) ATL::AtlThrow(hr::kNotReady);
-    ULONG read = 0;
-    HRESULT result = m_pStream->Read(buffer, count, &read);
-    if (FAILED(result)) ATL::AtlThrow(result);
-    if (LengthKnown()) m_remaining -= read < m_remaining ? read : m_remaining;
-    if (read != count) ATL::AtlThrow(hr::kReadFault);
+    // A stream may deliver fewer bytes than asked whenever a packet, a TLS
+    // record or a chunk ends: read until the value is whole, the body ends
+    // (a read of 0 bytes) or the stream fails.
+    auto* target = static_cast<BYTE*>(buffer);
+    ULONG filled = 0;
+    while (filled < count) {
+        ULONG read = 0;
+        HRESULT result = m_pStream->Read(target + filled, count - filled, &read);
+        if (FAILED(result)) ATL::AtlThrow(result);
+        if (read > count - filled) ATL::AtlThrow(hr::kReadFault);
+        if (LengthKnown()) m_remaining -= read < m_remaining ? read : m_remaining;
+        if (read == 0) ATL::AtlThrow(hr::kReadFault);
+        filled += read;
+    }
 }
 
 void CBinaryDeserializer::RequireAvailable(unsigned long long bytes) const {

@@ -29,6 +29,33 @@ void AttachReply(CBinaryDeserializer& in, const Bytes& reply) {
     stream->Release();
 }
 
+CScriptedTransport::CScriptedTransport() = default;
+
+CScriptedTransport::~CScriptedTransport() {
+    EXPECT_EQ(0u, UnusedSteps()) << "scripted calls left unused";
+    if (destroyedFlag != nullptr) *destroyedFlag = true;
+}
+
+void CScriptedTransport::ExpectCall(Bytes request, Bytes reply) {
+    Exchange exchange = Reply(std::move(reply));
+    exchange.expectedBody = std::move(request);
+    Expect(std::move(exchange));
+    m_steps.push_back(Step{false, S_OK});
+}
+
+void CScriptedTransport::ExpectAnyCall(Bytes reply) {
+    Expect(Reply(std::move(reply)));
+    m_steps.push_back(Step{false, S_OK});
+}
+
+void CScriptedTransport::ExpectAnyCallThrowing(HRESULT hr) { m_steps.push_back(Step{true, hr}); }
+
+void CScriptedTransport::Forget() {
+    ForgetExchanges();
+    m_steps.clear();
+    m_next = 0;
+}
+
 bool CScriptedTransport::ReplyFullyRead() {
     if (!m_deserializer.IsAttached()) return false;
     BYTE extra = 0;
@@ -40,60 +67,39 @@ bool CScriptedTransport::ReplyFullyRead() {
     return false;
 }
 
-CScriptedTransport::CScriptedTransport() : CAbsHttpBinTransport(SharedMemMgr()) {}
-
-CScriptedTransport::~CScriptedTransport() {
-    EXPECT_EQ(0u, UnusedSteps()) << "scripted exchanges left unused";
-    if (destroyedFlag != nullptr) *destroyedFlag = true;
-}
-
-void CScriptedTransport::ExpectCall(Bytes request, Bytes reply) {
-    m_steps.push_back(Step{std::move(request), std::move(reply), std::nullopt});
-}
-
-void CScriptedTransport::ExpectAnyCall(Bytes reply) {
-    m_steps.push_back(Step{std::nullopt, std::move(reply), std::nullopt});
-}
-
-void CScriptedTransport::ExpectAnyCallThrowing(HRESULT hr) {
-    m_steps.push_back(Step{std::nullopt, {}, hr});
-}
-
 HRESULT CScriptedTransport::SetUrl(LPCWSTR server, LPCWSTR url, LPCWSTR proxy) {
     m_urlCalls.push_back(UrlSettings{Copy(server), Copy(url), Copy(proxy)});
-    return S_OK;
+    return CScriptedBackEnd::SetUrl(server, url, proxy);
 }
 
-HRESULT CScriptedTransport::SetAuthInfo(COSERVERINFO*, BYTE) {
+HRESULT CScriptedTransport::SetAuthInfo(COSERVERINFO* serverInfo, BYTE saveAsDefault) {
     ++m_authInfoCalls;
-    return S_OK;
+    events->push_back(OLESTR("SetAuthInfo"));
+    HRESULT result = CScriptedBackEnd::SetAuthInfo(serverInfo, saveAsDefault);
+    return FAILED(authInfoResult) ? authInfoResult : result;
 }
 
-HRESULT CScriptedTransport::RestoreDefaultCredentials() { return S_OK; }
+HRESULT CScriptedTransport::RestoreDefaultCredentials() {
+    events->push_back(OLESTR("Restore"));
+    return CScriptedBackEnd::RestoreDefaultCredentials();
+}
 
 HRESULT CScriptedTransport::SetProxyCredentials(LPCWSTR user, LPCWSTR password) {
     m_proxyCalls.push_back(
         ProxyCredentials{user == nullptr, password == nullptr, Copy(user), Copy(password)});
-    return S_OK;
+    return CScriptedBackEnd::SetProxyCredentials(user, password);
 }
 
-HRESULT CScriptedTransport::ApplyAuthInfo(int) { return S_OK; }
-
 HRESULT CScriptedTransport::SendRequest() {
-    const CReadWriteBinaryStream& body = RequestStream();
-    Bytes sent(body.GetBuffer(), body.GetBuffer() + body.GetLength());
-    m_sent.push_back(sent);
+    ++m_sendCount;
+    events->push_back(Copy(MethodName()));
     if (m_next >= m_steps.size()) {
-        ADD_FAILURE() << "unscripted request: " << ToHex(sent);
+        ADD_FAILURE() << "unscripted call";
         ATL::AtlThrow(hr::kServerUnavailable);
     }
     const Step& step = m_steps[m_next++];
-    if (step.request) {
-        EXPECT_EQ(ToHex(*step.request), ToHex(sent)) << "request body of step " << m_next;
-    }
-    if (step.failure) ATL::AtlThrow(*step.failure);
-    AttachReply(m_deserializer, step.reply);
-    return m_deserializer.ReadLong();
+    if (step.raises) ATL::AtlThrow(step.hr);
+    return CScriptedBackEnd::SendRequest();
 }
 
 }  // namespace ql::test

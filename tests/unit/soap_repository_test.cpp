@@ -2,6 +2,7 @@
 // object creation and the end of its life.
 #include <gtest/gtest.h>
 
+#include "repository/perf_test.h"
 #include "repository_fixture.h"
 #include "support/base/unique_bstr.h"
 #include "trace_recorder.h"
@@ -134,8 +135,11 @@ TEST_F(SoapRepositoryTest, CreateInterfaceOverHttpStoresTheObjectIdentifier) {
               m_repository->CreateInterface(&clsid, &iid, nullptr, &created));
     EXPECT_TRUE(m_traces.Contains("The function should be called only once per instance."));
 
-    // The end of the object destroys the server object it created.
+    // The end of the object goes back to the default credentials, then
+    // destroys the server object it created.
     bool transportGone = false;
+    std::vector<WString> events;
+    m_transport->events = &events;
     m_transport->destroyedFlag = &transportGone;
     m_transport->ExpectCall(CallHeader(kNull, kHttpPersist, u"DestroyObject", u"obj-1", true),
                             ReplyHead(S_OK));
@@ -144,6 +148,41 @@ TEST_F(SoapRepositoryTest, CreateInterfaceOverHttpStoresTheObjectIdentifier) {
     EXPECT_FALSE(transportGone);
     DestroyRepository();
     EXPECT_TRUE(transportGone);
+    EXPECT_EQ((std::vector<WString>{OLESTR("Restore"), OLESTR("DestroyObject")}), events);
+}
+
+TEST_F(SoapRepositoryTest, CreationGoesOnWhenTheCredentialsCannotBeSet) {
+    InitializeHttp(OLESTR("vault"), 0, 80, nullptr, 0);
+    m_transport->authInfoResult = E_ACCESSDENIED;
+    IUnknown* created = nullptr;
+    EXPECT_EQ(E_NOINTERFACE, CreateOverHttp(u"", &created));
+    EXPECT_EQ((std::vector<WString>{OLESTR("SetAuthInfo"), OLESTR("CreateObject")}),
+              *m_transport->events);
+}
+
+TEST(PerfTestTest, SendsDataAndReadsTheReplyOnTheCallersTransport) {
+    TraceRecorder traces;
+    CScriptedTransport transport;
+    const GUID null{};
+    transport.ExpectCall(Wire(255)
+                             .Put(StreamHeader())
+                             .ULong(0)
+                             .Guid(null)
+                             .Guid(kHttpPersist)
+                             .Bstr(u"PerfTest")
+                             .Bstr(u"data")
+                             .Int(3)
+                             .bytes,
+                         Wire(255).Put(StreamHeader()).Long(S_OK).Bstr(u"abc").bytes);
+    CUniqueBstr data = Text(OLESTR("data"));
+    CUniqueBstr reply = Text(OLESTR("old"));
+    EXPECT_EQ(S_OK, PerfTest(transport, data.Get(), 3, reply.Address()));
+    EXPECT_EQ(WString(OLESTR("abc")), WString(reply.Get()));
+
+    transport.ExpectAnyCallThrowing(static_cast<HRESULT>(0x800706BA));
+    EXPECT_EQ(static_cast<HRESULT>(0x800706BA), PerfTest(transport, nullptr, 0, reply.Address()));
+    EXPECT_TRUE(traces.Contains("IPersist_PerfTest() - Caught CAtlException. hr=800706BA ("));
+    EXPECT_EQ(E_POINTER, PerfTest(transport, nullptr, 0, nullptr));
 }
 
 TEST_F(SoapRepositoryTest, CreateInterfaceAnswersWithTheObjectItself) {

@@ -101,10 +101,16 @@ QL_WIN32_ERROR(WinHttpCannotConnect, ERROR_WINHTTP_CANNOT_CONNECT, 12029,
                "A connection with the server could not be established")
 QL_WIN32_ERROR(WinHttpConnectionError, ERROR_WINHTTP_CONNECTION_ERROR, 12030,
                "The connection with the server was terminated abnormally")
+QL_WIN32_ERROR(WinHttpResendRequest, ERROR_WINHTTP_RESEND_REQUEST, 12032,
+               "The request must be resent")
+QL_WIN32_ERROR(WinHttpSecureCertCnInvalid, ERROR_WINHTTP_SECURE_CERT_CN_INVALID, 12038,
+               "The host name in the certificate is invalid or does not match")
 QL_WIN32_ERROR(WinHttpClientAuthCertNeeded, ERROR_WINHTTP_CLIENT_AUTH_CERT_NEEDED, 12044,
                "The server is requesting client authentication")
 QL_WIN32_ERROR(WinHttpSecureInvalidCa, ERROR_WINHTTP_SECURE_INVALID_CA, 12045,
                "The certificate authority is invalid or incorrect")
+QL_WIN32_ERROR(WinHttpHeaderNotFound, ERROR_WINHTTP_HEADER_NOT_FOUND, 12150,
+               "The requested header could not be located")
 QL_WIN32_ERROR(WinHttpInvalidServerResponse, ERROR_WINHTTP_INVALID_SERVER_RESPONSE, 12152,
                "The server returned an invalid or unrecognized response")
 QL_WIN32_ERROR(WinHttpSecureChannelError, ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 12157,

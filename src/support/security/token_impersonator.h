@@ -46,6 +46,11 @@ struct TqlTokenTraits {
 };
 using CTqlToken = CTqlUniqueHandle<TqlTokenTraits>;
 
+// Duplicates token as an impersonation token (level impersonation) with
+// the access kTqlTokenAccess into duplicate, which is emptied first.
+// Returns 0 or a system error code (6 for a handle that names no token).
+DWORD TqlDuplicateImpersonationToken(HANDLE token, CTqlToken& duplicate) noexcept;
+
 // POSIX only (defined by the POSIX token layer): the number of token handles
 // open in the process, so that tests can prove each one is closed exactly
 // once.

@@ -116,6 +116,15 @@ DWORD TqlCloseToken(HANDLE token) noexcept {
 
 std::size_t TqlPosixOpenTokenCount() noexcept { return Tokens().Count(); }
 
+DWORD TqlDuplicateImpersonationToken(HANDLE token, CTqlToken& duplicate) noexcept {
+    duplicate.Reset();
+    TokenRecord record;
+    if (!Tokens().Find(token, record)) return kTqlErrorInvalidHandle;
+    record.type = kTqlTokenImpersonation;
+    record.level = kTqlSecurityImpersonation;
+    return OpenToken(record, duplicate);
+}
+
 DWORD CTqlTokenImpersonator::GetImpersonationToken(CTqlToken& token,
                                                    BOOL fallBackToProcess) noexcept {
     token.Reset();

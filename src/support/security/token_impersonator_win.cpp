@@ -29,6 +29,16 @@ DWORD TqlCloseToken(HANDLE token) noexcept {
     return error;
 }
 
+DWORD TqlDuplicateImpersonationToken(HANDLE token, CTqlToken& duplicate) noexcept {
+    duplicate.Reset();
+    if (_DuplicateTokenEx(token, kTqlTokenAccess, nullptr, SecurityImpersonation,
+                          TokenImpersonation, duplicate.Put()))
+        return 0;
+    DWORD error = LastErrorOfFailure();
+    duplicate.Release();
+    return error;
+}
+
 DWORD CTqlTokenImpersonator::GetImpersonationToken(CTqlToken& token,
                                                    BOOL fallBackToProcess) noexcept {
     token.Reset();

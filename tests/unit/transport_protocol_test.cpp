@@ -1,0 +1,234 @@
+// The request protocol: the URL parser's limits and scheme table, the
+// header block, Base64 of caller names, the body of a call, and the reply
+// stream's COM surface.
+#include <gtest/gtest.h>
+
+#include "repository/soap_repository.h"
+#include "scripted_back_end.h"
+#include "support/base/hresults.h"
+#include "support/base/win32_errors.h"
+#include "support/platform/system_wrappers.h"
+#include "transport/request_headers.h"
+
+namespace ql::test {
+namespace {
+
+WString Repeat(char c, std::size_t count) { return WString(count, static_cast<WCHAR>(c)); }
+
+TEST(UrlParserTest, SplitsLimitsAndDefaults) {
+    struct Case {
+        WString url;
+        bool ok;
+        int scheme = 0;
+        USHORT port = 0;
+        WString host = {}, user = {}, password = {}, path = {}, extra = {};
+    };
+    const WString http = OLESTR("http://");
+    const Case cases[] = {
+        {OLESTR("http://vault:8080/ZelNQVault/NqHttpVault.dll?Handler=HttpVault"),
+         true,
+         kUrlSchemeHttp,
+         8080,
+         OLESTR("vault"),
+         {},
+         {},
+         OLESTR("/ZelNQVault/NqHttpVault.dll"),
+         OLESTR("?Handler=HttpVault")},
+        {OLESTR("HTTPS://u:p@host/a#frag?x"), true, kUrlSchemeHttps, 443, OLESTR("host"),
+         OLESTR("u"), OLESTR("p"), OLESTR("/a"), OLESTR("#frag?x")},
+        {OLESTR("ftp://h"), true, kUrlSchemeFtp, 21, OLESTR("h")},
+        {OLESTR("gopher://h"), true, kUrlSchemeGopher, 70, OLESTR("h")},
+        {OLESTR("socks://h"), true, kUrlSchemeSocks, 1080, OLESTR("h")},
+        {OLESTR("news://h"), true, kUrlSchemeNews, 0, OLESTR("h")},
+        {OLESTR("other://h:9"), true, kUrlSchemeUnknown, 9, OLESTR("h")},
+        {OLESTR("http://[::1]:81/"),
+         true,
+         kUrlSchemeHttp,
+         81,
+         OLESTR("[::1]"),
+         {},
+         {},
+         OLESTR("/")},
+        // Limits: a component at its limit passes, one character more fails.
+        {http + Repeat('h', 256), true, kUrlSchemeHttp, 80, Repeat('h', 256)},
+        {http + Repeat('h', 257), false},
+        {Repeat('s', 32) + OLESTR("://h"), true, kUrlSchemeUnknown, 0, OLESTR("h")},
+        {Repeat('s', 33) + OLESTR("://h"), false},
+        {http + Repeat('u', 129) + OLESTR("@h"), false},
+        {http + OLESTR("u:") + Repeat('p', 129) + OLESTR("@h"), false},
+        {http + OLESTR("h/") + Repeat('p', 2047),
+         true,
+         kUrlSchemeHttp,
+         80,
+         OLESTR("h"),
+         {},
+         {},
+         OLESTR("/") + Repeat('p', 2047)},
+        {http + OLESTR("h/") + Repeat('p', 2048), false},
+        {http + OLESTR("h?") + Repeat('q', 2048), false},
+        // Not a URL.
+        {OLESTR("vault"), false},
+        {OLESTR(""), false},
+        {OLESTR("http://h:65536/"), false},
+        {OLESTR("http://h:8x/"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.url.substr(0, 60)));
+        ParsedUrl url;
+        url.host = OLESTR("stale");
+        ASSERT_EQ(c.ok, ParseUrl(c.url, &url));
+        if (!c.ok) {
+            EXPECT_EQ(kUrlSchemeHttp, url.schemeNumber);  // reset to the initial values
+            EXPECT_TRUE(url.host.empty());
+            continue;
+        }
+        EXPECT_EQ(c.scheme, url.schemeNumber);
+        EXPECT_EQ(c.port, url.port);
+        EXPECT_EQ(c.host, url.host);
+        EXPECT_EQ(c.user, url.user);
+        EXPECT_EQ(c.password, url.password);
+        EXPECT_EQ(c.path, url.path);
+        EXPECT_EQ(c.extra, url.extra);
+    }
+}
+
+TEST(UrlParserTest, SetUrlKeepsTheOldTargetWhenTheUrlDoesNotParse) {
+    CScriptedBackEnd transport;
+    ASSERT_EQ(S_OK, transport.SetUrl(OLESTR("vault"),
+                                     OLESTR("https://vault:443/ZelNQVault/NqHttpVault.dll?"
+                                            "Handler=HttpVault"),
+                                     nullptr));
+    EXPECT_EQ(WString(OLESTR("/ZelNQVault/NqHttpVault.dll?Handler=HttpVault")),
+              transport.ObjectName());
+    EXPECT_TRUE(transport.Url().IsSecure());
+    EXPECT_TRUE(transport.Proxy().empty());
+
+    EXPECT_EQ(hr::kFail,
+              transport.SetUrl(OLESTR("other"), (OLESTR("http://") + Repeat('h', 257)).c_str(),
+                               OLESTR("proxy:1")));
+    EXPECT_EQ(WString(OLESTR("vault")), transport.Server());
+    EXPECT_EQ(WString(OLESTR("/ZelNQVault/NqHttpVault.dll?Handler=HttpVault")),
+              transport.ObjectName());
+    EXPECT_TRUE(transport.Proxy().empty());
+    EXPECT_FALSE(transport.Url().IsSecure());  // the parsed URL itself is reset
+    EXPECT_EQ(hr::kFail, transport.SetUrl(OLESTR("x"), nullptr, nullptr));
+}
+
+TEST(RequestHeadersTest, Base64AndTheHeaderBlock) {
+    const std::pair<std::string, std::string> vectors[] = {
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"\xff\xfe\xfd", "//79"},
+    };
+    for (const auto& [in, out] : vectors) EXPECT_EQ(out, Base64Encode(in.data(), in.size()));
+
+    EXPECT_EQ(WString(OLESTR("Content-Type: HttpVault\r\nHVVH: 2\r\nIntfMethodName: Ping\r\n"
+                             "IntfUserName: YQAAAA==\r\n")),
+              BuildRequestHeaders(OLESTR("Ping"), OLESTR("a")));
+    EXPECT_EQ(WString(OLESTR("Content-Type: HttpVault\r\nHVVH: 2\r\nIntfMethodName: Ping\r\n")),
+              BuildRequestHeaders(OLESTR("Ping"), OLESTR("")));
+    // Characters beyond ASCII travel as UTF-16LE: U+00E9 U+4E2D, terminator.
+    EXPECT_EQ(WString(OLESTR("Content-Type: HttpVault\r\nHVVH: 2\r\nIntfUserName: 6QAtTgAA\r\n")),
+              BuildRequestHeaders(nullptr, WString{0x00E9, 0x4E2D}));
+}
+
+TEST(RequestHeadersTest, ThePingBodyAndHeadersGoOutAsTheyStand) {
+    CScriptedBackEnd transport;
+    ASSERT_EQ(S_OK, transport.SetUrl(OLESTR("vault"), OLESTR("http://vault/x"), OLESTR("")));
+    Exchange reply = Reply(Wire(255).Put(StreamHeader()).Long(S_OK).bytes);
+    reply.expectedBody =
+        Hex("0C000000 01000600 FF000000 00000000 00000000000000000000000000000000"
+            "F44F7F75D01F4A4B8CEE42FF31CD6A6D 0A000000 500069006E0067000000");
+    transport.Expect(reply);
+    const GUID null{};
+    transport.BeginCall(&null, &IID_IHttpPersist, OLESTR("Ping"));
+    EXPECT_EQ(62u, transport.RequestStream().GetLength());
+    EXPECT_EQ(S_OK, transport.SendRequest());
+    ASSERT_EQ(1u, transport.Sends().size());
+    EXPECT_EQ(reply.expectedBody, transport.Sends()[0].body);
+    // No caller name yet: three header lines.
+    EXPECT_EQ(WString(OLESTR("Content-Type: HttpVault\r\nHVVH: 2\r\nIntfMethodName: Ping\r\n")),
+              transport.Sends()[0].headers);
+}
+
+// A stream whose library read is scripted by a result.
+class CFixedReadStream final : public CAbsReadStreamOnInternet {
+public:
+    DWORD error = 0;
+    int reads = 0;
+
+protected:
+    BOOL ReadFromRequest(HttpHandle, void*, ULONG count, ULONG* read) override {
+        ++reads;
+        if (error != 0) {
+            _SetLastError(error);
+            return FALSE;
+        }
+        *read = count / 2;  // fewer than asked is still success
+        return TRUE;
+    }
+    void TraceReadFailure(DWORD) override {}
+};
+
+TEST(ReadStreamTest, ComSurfaceAndErrorMapping) {
+    CFixedReadStream stream;
+    IStream* self = &stream;
+    void* out = &stream;
+    EXPECT_EQ(hr::kPointer, self->QueryInterface(IID_IStream, nullptr));
+    for (const IID* iid : {&IID_IUnknown, &IID_IStream, &IID_ISequentialStream}) {
+        out = nullptr;
+        EXPECT_EQ(S_OK, self->QueryInterface(*iid, &out));
+        EXPECT_EQ(static_cast<void*>(self), out);
+    }
+    EXPECT_EQ(hr::kNoInterface, self->QueryInterface(IID_IHttpPersist, &out));
+    EXPECT_EQ(nullptr, out);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(1u, self->AddRef());
+        EXPECT_EQ(1u, self->Release());  // never deletes
+    }
+    BYTE buffer[8];
+    ULONG read = 99;
+    ULARGE_INTEGER size{};
+    LARGE_INTEGER move{};
+    EXPECT_EQ(hr::kNotImpl, self->Write(buffer, 1, &read));
+    EXPECT_EQ(hr::kNotImpl, self->Seek(move, 0, nullptr));
+    EXPECT_EQ(hr::kNotImpl, self->SetSize(size));
+    EXPECT_EQ(hr::kNotImpl, self->CopyTo(self, size, nullptr, nullptr));
+    EXPECT_EQ(hr::kNotImpl, self->Commit(0));
+    EXPECT_EQ(hr::kNotImpl, self->Revert());
+    EXPECT_EQ(hr::kNotImpl, self->LockRegion(size, size, 0));
+    EXPECT_EQ(hr::kNotImpl, self->UnlockRegion(size, size, 0));
+    EXPECT_EQ(hr::kNotImpl, self->Stat(nullptr, 0));
+    EXPECT_EQ(hr::kNotImpl, self->Clone(nullptr));
+
+    // Before a request, and after the transport closed it, nothing is read.
+    EXPECT_EQ(hr::kReadFault, self->Read(buffer, 8, &read));
+    EXPECT_EQ(0, stream.reads);
+    auto* request = reinterpret_cast<HttpHandle>(0x40);
+    stream.SetRequest(request);
+    EXPECT_EQ(S_OK, self->Read(buffer, 8, &read));
+    EXPECT_EQ(4u, read);
+    const std::pair<DWORD, HRESULT> failures[] = {
+        {kTqlErrorWinHttpTimeout, hr::kDisconnected},
+        {kTqlErrorWinHttpConnectionError, hr::kReadFault},
+        {kTqlErrorInvalidHandle, hr::kReadFault},
+    };
+    for (const auto& [error, expected] : failures) {
+        stream.error = error;
+        EXPECT_EQ(expected, self->Read(buffer, 8, &read));
+        EXPECT_EQ(0u, read);
+        EXPECT_EQ(error, _GetLastError());
+    }
+    stream.ForgetRequest(reinterpret_cast<HttpHandle>(0x44));
+    EXPECT_EQ(request, stream.Request());
+    stream.ForgetRequest(request);
+    EXPECT_EQ(nullptr, stream.Request());
+}
+
+}  // namespace
+}  // namespace ql::test
