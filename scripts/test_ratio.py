@@ -33,6 +33,10 @@ OWNERS = {
     'platform_wrappers': 'support/platform',
     'fuzz_deserializer': 'serialization',
     'fuzz_reply_path': 'proxies',
+    'transport_send': 'transport',
+    'transport_credentials': 'transport',
+    'transport_protocol': 'transport',
+    'transport_tokens': 'transport',
 }
 
 
