@@ -14,8 +14,8 @@ packages=(
   mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 libwine-dev
-  libcurl4-openssl-dev libmicrohttpd-dev squid apache2-utils openssl ca-certificates
-  libboost1.81-dev libssl-dev
+  libcurl4-openssl-dev squid apache2-utils openssl ca-certificates curl
+  libboost1.81-dev libssl-dev nlohmann-json3-dev libcli11-dev
 )
 
 SUDO=""
