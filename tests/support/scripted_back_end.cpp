@@ -164,8 +164,9 @@ BOOL CScriptedBackEnd::SendHttpRequest(HttpHandle request, LPCWSTR headers, DWOR
     }
     const Exchange& exchange = m_exchanges[m_next];
     m_answer = m_next++;
-    if (exchange.expectedBody)
+    if (exchange.expectedBody) {
         EXPECT_EQ(ToHex(*exchange.expectedBody), ToHex(sent.body)) << "body of send " << m_next;
+    }
     if (exchange.sendError != 0) return Fail(exchange.sendError);
     m_answered = request;
     m_readPosition = 0;
