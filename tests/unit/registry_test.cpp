@@ -7,46 +7,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "scoped_environment.h"
 #include "support/base/wide_string.h"
 #include "temp_dir.h"
 
 namespace ql {
 namespace {
-
-// Points the POSIX store at a directory for the life of a test and then
-// restores the variable. Windows has no store to point.
-class ScopedStoreDirectory {
-public:
-    explicit ScopedStoreDirectory(const std::string& directory) {
-        const char* old = std::getenv(kName);
-        m_had = old != nullptr;
-        if (m_had) m_old = old;
-        Set(directory.c_str());
-    }
-    ~ScopedStoreDirectory() { Set(m_had ? m_old.c_str() : nullptr); }
-    ScopedStoreDirectory(const ScopedStoreDirectory&) = delete;
-    ScopedStoreDirectory& operator=(const ScopedStoreDirectory&) = delete;
-
-private:
-    static constexpr char kName[] = "QL_REGISTRY_DIR";
-    static void Set(const char* value) {
-#ifdef _WIN32
-        _putenv_s(kName, value != nullptr ? value : "");
-#else
-        if (value != nullptr)
-            setenv(kName, value, 1);
-        else
-            unsetenv(kName);
-#endif
-    }
-
-    std::string m_old;
-    bool m_had = false;
-};
 
 class RegistryTest : public ::testing::Test {
 protected:
@@ -80,7 +49,8 @@ protected:
     }
 
     test::TempDir m_store;
-    ScopedStoreDirectory m_storeDirectory{m_store.Path().string()};
+    // The POSIX store in a fresh directory; Windows has no store to point.
+    test::ScopedEnvironment m_storeDirectory{"QL_REGISTRY_DIR", m_store.Path().string().c_str()};
     WString m_key;
 };
 

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include "scoped_environment.h"
 #include "support/registry/registry.h"
 #include "support/trace/trace_line.h"
+#include "temp_dir.h"
 
 namespace ql::test {
 namespace {
@@ -83,7 +85,7 @@ TEST(TraceFormat, InsertStyle) {
 }
 
 // An interface name registered under HKEY_CLASSES_ROOT\Interface for the
-// life of a test (on POSIX in the store QL_REGISTRY_DIR points at).
+// life of a test.
 class RegisteredInterface {
 public:
     RegisteredInterface(const GUID& iid, const std::string& name) {
@@ -114,7 +116,9 @@ TEST(TraceFormat, CustomInserts) {
     const GUID longName = {
         0x5E1F0A12, 0x7C3B, 0x4D2E, {0x9A, 0x61, 0x0B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
     // A registered name, cut at 256 characters; unregistered, the built-in
-    // table, then the identifier in braces.
+    // table, then the identifier in braces. (On POSIX in a store of its own.)
+    TempDir store;
+    ScopedEnvironment storeDirectory("QL_REGISTRY_DIR", store.Path().string().c_str());
     RegisteredInterface registered(named, "IQlRegisteredName");
     RegisteredInterface tooLong(longName, std::string(300, 'L'));
     const BYTE system[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
