@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/base/com_types.h"
 #include "support/base/wide_string.h"
 
 namespace ql::test {
@@ -22,6 +23,22 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// A file opened as the shared memory takes it (on POSIX a descriptor carried
+// in a HANDLE), closed with the object; Handle() is null when it could not
+// be opened.
+class OpenedFile {
+public:
+    OpenedFile(const std::filesystem::path& path, bool writable);
+    ~OpenedFile();
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+
+    HANDLE Handle() const { return m_handle; }
+
+private:
+    HANDLE m_handle = nullptr;
 };
 
 WString WidePath(const std::filesystem::path& path);
