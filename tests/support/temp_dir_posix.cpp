@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 
 namespace ql::test {
 
@@ -15,6 +16,13 @@ OpenedFile::OpenedFile(const std::filesystem::path& path, bool writable) {
 
 OpenedFile::~OpenedFile() {
     if (m_handle != nullptr) ::close(static_cast<int>(reinterpret_cast<std::intptr_t>(m_handle)));
+}
+
+void SetEnvironment(const char* name, const char* value) {
+    if (value != nullptr)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
 }
 
 }  // namespace ql::test

@@ -1,5 +1,7 @@
 #include "temp_dir.h"
 
+#include <cstdlib>
+
 namespace ql::test {
 
 OpenedFile::OpenedFile(const std::filesystem::path& path, bool writable) {
@@ -11,6 +13,11 @@ OpenedFile::OpenedFile(const std::filesystem::path& path, bool writable) {
 
 OpenedFile::~OpenedFile() {
     if (m_handle != nullptr) CloseHandle(m_handle);
+}
+
+// An empty value removes the variable.
+void SetEnvironment(const char* name, const char* value) {
+    _putenv_s(name, value != nullptr ? value : "");
 }
 
 }  // namespace ql::test

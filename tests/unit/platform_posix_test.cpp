@@ -2,7 +2,6 @@
 // Windows family and the registry is the file store.
 #include <gtest/gtest.h>
 
-#include "scoped_environment.h"
 #include "support/platform/platform.h"
 #include "support/registry/ie_version.h"
 #include "support/registry/registry.h"

@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "scoped_environment.h"
 #include "support/base/wide_string.h"
 #include "support/registry/registry.h"
 #include "support/registry/registry_file_posix.h"

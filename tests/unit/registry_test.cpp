@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "scoped_environment.h"
 #include "support/base/wide_string.h"
 #include "temp_dir.h"
 

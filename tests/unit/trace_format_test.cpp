@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 
-#include "scoped_environment.h"
 #include "support/registry/registry.h"
 #include "support/trace/trace_line.h"
 #include "temp_dir.h"
