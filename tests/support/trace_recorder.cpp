@@ -48,9 +48,4 @@ bool TraceRecorder::Contains(const std::string& fragment) const {
     return false;
 }
 
-void TraceRecorder::Clear() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_messages.clear();
-}
-
 }  // namespace ql::test

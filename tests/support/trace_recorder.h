@@ -30,7 +30,6 @@ public:
     // Texts only, in order.
     std::vector<std::string> Texts() const;
     bool Contains(const std::string& fragment) const;
-    void Clear();
 
 private:
     mutable std::mutex m_mutex;

@@ -168,69 +168,56 @@ TEST(NamedTls, FreeOnDestructionEndsTheIndexesForEveryUser) {
     again.SetValue(0, nullptr, nullptr);
 }
 
-TEST(NamedTls, EmptiedBlockTooSmallForANewSetUpIsRefused) {
-    test::TraceRecorder traces;
+// Set-ups that fail: the object stays uninitialised, refuses every value
+// and leaves the block empty, and the trace says why.
+TEST(NamedTls, FailedSetUpsLeaveItUninitialised) {
+    const WString squattedMutex = CTqlSharedMemory::ProcessObjectName(
+        OLESTR("TqlNamedTls_%s_Mutex_ProcId_0x%X"), OLESTR("QlTestTls-Fail"));
+    const struct {
+        LPCWSTR name;
+        DWORD locations;
+        std::string fragment;  // after "this=0x..."
+        std::string result;
+    } rows[] = {
+        // Far more indexes than an emptied one-location block can hold.
+        {OLESTR("QlTestTls-Small"), 20000, ", shared memory of ", ""},
+        // More indexes than the system offers a process.
+        {OLESTR("QlTestTls-Greedy"), 5000, ", _TlsAlloc() fails with err=", ""},
+        // A block already holding the mutex's name.
+        {OLESTR("QlTestTls-Fail"), 1,
+         ", CTqlSharedMemory::Create( shmem=" +
+             ToUtf8(CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_ShMem_ProcId_0x%X"),
+                                                        OLESTR("QlTestTls-Fail"))) +
+             ", size=8, mutex=" + ToUtf8(squattedMutex),
+         " ) fails with err=6"},
+        // Refused before any block is asked for.
+        {OLESTR("QlTestTls-Absurd"), 0x40000000u,
+         ", CTqlSharedMemory::Create( shmem=", ") fails with err=87"},
+    };
     CTqlNamedTls keeper(OLESTR("QlTestTls-Small"), 1, FALSE);
     { CTqlNamedTls freer(OLESTR("QlTestTls-Small"), 1, TRUE); }
-    // Far more indexes than the emptied one-location block can hold.
-    CTqlNamedTls large(OLESTR("QlTestTls-Small"), 20000, FALSE);
-    EXPECT_FALSE(large.IsInitialized());
-    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&large) +
-                                ", shared memory of "));
-    EXPECT_EQ(ReadBlock(OLESTR("QlTestTls-Small")).count, 0u);
-}
-
-TEST(NamedTls, FailedIndexAllocationGivesBackWhatItHad) {
-    test::TraceRecorder traces;
-    // More indexes than the system offers a process.
-    CTqlNamedTls greedy(OLESTR("QlTestTls-Greedy"), 5000, FALSE);
-    EXPECT_FALSE(greedy.IsInitialized());
-    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&greedy) +
-                                ", _TlsAlloc() fails with err="));
-    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls()  end  : this=" + Hex(&greedy) +
-                                ", initOK=0"));
-    EXPECT_EQ(ReadBlock(OLESTR("QlTestTls-Greedy")).count, 0u);
-    LPVOID value = P(1);
-    EXPECT_FALSE(greedy.GetValue(0, &value));
-    EXPECT_FALSE(greedy.SetValue(0, P(2), &value));
-    EXPECT_EQ(value, P(1));
-    // Nothing leaked: indexes are still to be had, repeatedly.
+    CTqlSharedMemory squatter;
+    ASSERT_EQ(squatter.Create(squattedMutex.c_str(), 4, nullptr), 0u);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(ToUtf8(row.name));
+        test::TraceRecorder traces;
+        CTqlNamedTls tls(row.name, row.locations, FALSE);
+        EXPECT_FALSE(tls.IsInitialized());
+        EXPECT_TRUE(
+            traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&tls) + row.fragment))
+            << row.fragment;
+        EXPECT_TRUE(traces.Contains(row.result)) << row.result;
+        EXPECT_EQ(ReadBlock(row.name).count, 0u);
+        LPVOID value = P(1);
+        EXPECT_FALSE(tls.GetValue(0, &value));
+        EXPECT_FALSE(tls.SetValue(0, P(2), &value));
+        EXPECT_EQ(value, P(1));
+    }
+    // The failed allocation gave its indexes back: they are still to be had.
     for (int i = 0; i < 3; ++i) {
         CTqlNamedTls again(OLESTR("QlTestTls-Greedy"), 500, TRUE);
         EXPECT_TRUE(again.IsInitialized());
     }
-}
-
-TEST(NamedTls, FailedCreateLeavesItUninitialised) {
-    test::TraceRecorder traces;
-    // A block that already holds the mutex's name makes the set-up fail.
-    WString mutex = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_Mutex_ProcId_0x%X"),
-                                                        OLESTR("QlTestTls-Fail"));
-    CTqlSharedMemory squatter;
-    ASSERT_EQ(squatter.Create(mutex.c_str(), 4, nullptr), 0u);
-    CTqlNamedTls tls(OLESTR("QlTestTls-Fail"), 1, FALSE);
-    EXPECT_FALSE(tls.IsInitialized());
-    LPVOID value = P(1);
-    EXPECT_FALSE(tls.GetValue(0, &value));
-    EXPECT_FALSE(tls.SetValue(0, P(2), nullptr));
-    EXPECT_EQ(value, P(1));
-    WString shmem = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_ShMem_ProcId_0x%X"),
-                                                        OLESTR("QlTestTls-Fail"));
-    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&tls) +
-                                ", CTqlSharedMemory::Create( shmem=" + ToUtf8(shmem) +
-                                ", size=8, mutex=" + ToUtf8(mutex) + " ) fails with err=6"));
-}
-
-TEST(NamedTls, AbsurdLocationCountIsRefusedBeforeAnythingIsMade) {
-    test::TraceRecorder traces;
-    CTqlNamedTls tls(OLESTR("QlTestTls-Absurd"), 0x40000000u, FALSE);
-    EXPECT_FALSE(tls.IsInitialized());
-    EXPECT_FALSE(tls.IsCreated());
-    EXPECT_TRUE(traces.Contains("CTqlNamedTls::CTqlNamedTls() : this=" + Hex(&tls) +
-                                ", CTqlSharedMemory::Create( shmem="));
-    EXPECT_TRUE(traces.Contains(") fails with err=87"));
-    EXPECT_FALSE(traces.Contains("CTqlSharedMemory::Create(TqlNamedTls_QlTestTls-Absurd"))
-        << "no block was asked for";
 }
 
 TEST(NamedTls, TracesEveryStepWithItsValues) {

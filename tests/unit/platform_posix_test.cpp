@@ -2,8 +2,6 @@
 // Windows family and the registry is the file store.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "support/platform/platform.h"
 #include "support/registry/ie_version.h"
 #include "support/registry/registry.h"
@@ -26,10 +24,7 @@ TEST(PlatformPosix, RunningSystemIsNeitherWindowsFamily) {
 
 TEST(PlatformPosix, IeVersionComesFromTheStore) {
     test::TempDir store;
-    setenv("QL_REGISTRY_DIR", store.Path().c_str(), 1);
-    struct Restore {
-        ~Restore() { unsetenv("QL_REGISTRY_DIR"); }
-    } restore;
+    test::ScopedEnvironment directory("QL_REGISTRY_DIR", store.Path().c_str());
     const WCHAR* key = u"Software\\Microsoft\\Internet Explorer";
     EXPECT_EQ(TqlGetIeVersion(true), 0u);
 

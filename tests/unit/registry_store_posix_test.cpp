@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -27,33 +26,6 @@ std::vector<BYTE> Bytes(WStringView text) {
     return data;
 }
 
-// Restores an environment variable when the test ends.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name) {
-        const char* old = std::getenv(name);
-        if (old != nullptr) {
-            m_old = old;
-            m_had = true;
-        }
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment() {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::string m_old;
-    bool m_had = false;
-};
-
 class RegistryStoreTest : public ::testing::Test {
 protected:
     RegistryStoreTest() : m_env(kTqlRegistryDirVariable, m_dir.Path().c_str()) {}
@@ -61,7 +33,7 @@ protected:
     std::filesystem::path HiveFile(const char* name) const { return m_dir.Path() / name; }
 
     test::TempDir m_dir;
-    ScopedEnvironment m_env;
+    test::ScopedEnvironment m_env;
 };
 
 TEST(RegistryStoreFormat, EveryValueSurvivesTheTextForm) {
@@ -278,7 +250,8 @@ TEST_F(RegistryStoreTest, CorruptHiveIsReportedAndNeverOverwritten) {
 }
 
 TEST_F(RegistryStoreTest, MissingStoreReadsAsEmpty) {
-    ScopedEnvironment elsewhere(kTqlRegistryDirVariable, (m_dir.Path() / "not" / "yet").c_str());
+    test::ScopedEnvironment elsewhere(kTqlRegistryDirVariable,
+                                      (m_dir.Path() / "not" / "yet").c_str());
     DWORD value = 0;
     EXPECT_EQ(TqlReadRegistryDword(HKEY_LOCAL_MACHINE, u"Software", u"v", &value, FALSE), 2u);
     EXPECT_FALSE(std::filesystem::exists(m_dir.Path() / "not"));
@@ -289,9 +262,9 @@ TEST_F(RegistryStoreTest, MissingStoreReadsAsEmpty) {
 }
 
 TEST_F(RegistryStoreTest, DefaultDirectoryFollowsXdgConfigHomeThenHome) {
-    ScopedEnvironment noOverride(kTqlRegistryDirVariable, nullptr);
+    test::ScopedEnvironment noOverride(kTqlRegistryDirVariable, nullptr);
     {
-        ScopedEnvironment config("XDG_CONFIG_HOME", (m_dir.Path() / "xdg").c_str());
+        test::ScopedEnvironment config("XDG_CONFIG_HOME", (m_dir.Path() / "xdg").c_str());
         std::string directory;
         ASSERT_EQ(TqlRegistryStoreDirectory(&directory), 0u);
         EXPECT_EQ(directory, (m_dir.Path() / "xdg" / "quillon" / "registry").string());
@@ -300,8 +273,8 @@ TEST_F(RegistryStoreTest, DefaultDirectoryFollowsXdgConfigHomeThenHome) {
         EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "xdg" / "quillon" / "registry" /
                                             "HKEY_CURRENT_USER.txt"));
     }
-    ScopedEnvironment relative("XDG_CONFIG_HOME", "relative/path");
-    ScopedEnvironment home("HOME", (m_dir.Path() / "home").c_str());
+    test::ScopedEnvironment relative("XDG_CONFIG_HOME", "relative/path");
+    test::ScopedEnvironment home("HOME", (m_dir.Path() / "home").c_str());
     std::string directory;
     ASSERT_EQ(TqlRegistryStoreDirectory(&directory), 0u);
     EXPECT_EQ(directory, (m_dir.Path() / "home" / ".config" / "quillon" / "registry").string());

@@ -1,5 +1,5 @@
-// Named shared memory on every platform: one block per process and name,
-// its guard mutex, and the failures Create reports.
+// Shared memory on every platform: named blocks (one per process and name),
+// their guard mutex, the failures Create reports, and mappings of open files.
 #include "support/shared_state/shared_memory.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "support/base/wide_string.h"
+#include "temp_dir.h"
 #include "trace_recorder.h"
 
 namespace ql {
@@ -289,6 +290,55 @@ TEST(SharedMemory, ProcessObjectNamesCarryTheProcessId) {
         CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedHeap_Mutex_%s_ProcId_0x%X"), nullptr);
     std::string pid = ToUtf8(name.substr(name.rfind('x') + 1));
     EXPECT_EQ(ToUtf8(heap), "TqlNamedHeap_Mutex__ProcId_0x" + pid);
+}
+
+std::string Letters(std::size_t bytes) {
+    std::string text;
+    for (std::size_t i = 0; i < bytes; ++i) text += static_cast<char>('a' + i % 26);
+    return text;
+}
+
+// A mapping of an open file writes through to it, is guarded by an unnamed
+// mutex, and follows the file's access and size: read-only it cannot write
+// (5) nor reach past the end (8); read/write it extends the file.
+TEST(SharedMemory, FileMappingsFollowTheFilesAccessAndSize) {
+    test::TempDir dir;
+    auto path = dir.Path() / "file.bin";
+    test::WriteAll(path, Letters(100));
+    {
+        test::OpenedFile file(path, true);
+        ASSERT_NE(file.Handle(), nullptr);
+        CTqlSharedMemory memory;
+        ASSERT_EQ(memory.Create(nullptr, 100, nullptr, nullptr, nullptr, FALSE, file.Handle()), 0u);
+        EXPECT_EQ(memory.GetSize(), 100u);
+        EXPECT_EQ(std::memcmp(memory.GetData(), Letters(100).data(), 100), 0);
+        std::memcpy(memory.GetData(), "HEAD", 4);
+        EXPECT_EQ(memory.Lock(0), 0u);
+        EXPECT_EQ(memory.Unlock(), 0u);
+    }
+    EXPECT_EQ(test::ReadAll(path), "HEAD" + Letters(100).substr(4));
+    {
+        test::OpenedFile readOnly(path, false);
+        ASSERT_NE(readOnly.Handle(), nullptr);
+        CTqlSharedMemory writable;
+        EXPECT_EQ(writable.Create(nullptr, 10, nullptr, nullptr, nullptr, FALSE, readOnly.Handle()),
+                  5u);
+        EXPECT_FALSE(writable.IsCreated());
+        CTqlSharedMemory beyond;
+        EXPECT_EQ(beyond.Create(nullptr, 200, nullptr, nullptr, nullptr, TRUE, readOnly.Handle()),
+                  8u);
+        CTqlSharedMemory reader;
+        ASSERT_EQ(reader.Create(nullptr, 10, nullptr, nullptr, nullptr, TRUE, readOnly.Handle()),
+                  0u);
+        EXPECT_EQ(std::memcmp(reader.GetData(), "HEADefghij", 10), 0);
+    }
+    {
+        test::OpenedFile file(path, true);
+        CTqlSharedMemory longer;
+        ASSERT_EQ(longer.Create(nullptr, 130, nullptr, nullptr, nullptr, FALSE, file.Handle()), 0u);
+        EXPECT_EQ(static_cast<const char*>(longer.GetData())[129], 0);
+    }
+    EXPECT_EQ(test::ReadAll(path).size(), 130u);
 }
 
 }  // namespace

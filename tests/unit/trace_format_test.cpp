@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "support/registry/registry.h"
 #include "support/trace/trace_line.h"
+#include "temp_dir.h"
 
 namespace ql::test {
 namespace {
@@ -81,6 +83,26 @@ TEST(TraceFormat, InsertStyle) {
     });
 }
 
+// An interface name registered under HKEY_CLASSES_ROOT\Interface for the
+// life of a test.
+class RegisteredInterface {
+public:
+    RegisteredInterface(const GUID& iid, const std::string& name) {
+        WCHAR braced[40] = {};
+        StringFromGUID2(iid, braced, 40);
+        m_key = OLESTR("Interface\\") + WString(braced);
+        WString wide = WidenAscii(name);
+        EXPECT_EQ(0u, TqlWriteRegistryString(HKEY_CLASSES_ROOT, m_key.c_str(), nullptr, REG_SZ,
+                                             wide.c_str(), kTqlNullTerminated, FALSE));
+    }
+    ~RegisteredInterface() { TqlDeleteRegistryKey(HKEY_CLASSES_ROOT, m_key.c_str(), FALSE); }
+    RegisteredInterface(const RegisteredInterface&) = delete;
+    RegisteredInterface& operator=(const RegisteredInterface&) = delete;
+
+private:
+    WString m_key;
+};
+
 TEST(TraceFormat, CustomInserts) {
     const std::int64_t minusTwo = -2;
     const std::int64_t eight = 8;
@@ -88,6 +110,16 @@ TEST(TraceFormat, CustomInserts) {
     const GUID marshal = {0x00000003, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     const GUID other = {
         0x7DAEE74C, 0xCC99, 0x4443, {0xAE, 0xE2, 0xBE, 0xE1, 0xCF, 0xAB, 0x10, 0x3D}};
+    const GUID named = {
+        0x5E1F0A11, 0x7C3B, 0x4D2E, {0x9A, 0x61, 0x0B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+    const GUID longName = {
+        0x5E1F0A12, 0x7C3B, 0x4D2E, {0x9A, 0x61, 0x0B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+    // A registered name, cut at 256 characters; unregistered, the built-in
+    // table, then the identifier in braces. (On POSIX in a store of its own.)
+    TempDir store;
+    ScopedEnvironment storeDirectory("QL_REGISTRY_DIR", store.Path().string().c_str());
+    RegisteredInterface registered(named, "IQlRegisteredName");
+    RegisteredInterface tooLong(longName, std::string(300, 'L'));
     const BYTE system[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
     const BYTE invalid[] = {9, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};  // unknown revision
     ExpectRows({
@@ -99,6 +131,8 @@ TEST(TraceFormat, CustomInserts) {
         INSERTS(0, "{7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D}", "%1!GU!", &other),
         INSERTS(0, "IMarshal {7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D} <NULL>", "%1!GI! %2!GI! %3!GI!",
                 &marshal, &other, static_cast<const GUID*>(nullptr)),
+        INSERTS(0, "IQlRegisteredName " + std::string(256, 'L'), "%1!GI! %2!GI!", &named,
+                &longName),
         INSERTS(0, "S-1-5-18 Unknown SID", "%1!R! %2!R!", system, invalid),
         INSERTS(0, "Unknown system error - 0xDEADBEEF", "%1!Z!", static_cast<int>(0xDEADBEEF)),
     });

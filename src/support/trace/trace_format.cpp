@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/registry/registry.h"
 #include "support/security/account_names.h"
 
 namespace ql {
@@ -309,6 +310,28 @@ WString GuidText(const GUID& guid) {
     return chars > 0 ? WString(buffer, static_cast<std::size_t>(chars - 1)) : WString();
 }
 
+constexpr std::size_t kMaxInterfaceNameChars = 256;
+
+// The name the system registers for an interface: the default value of
+// HKEY_CLASSES_ROOT\Interface\{iid}; empty when there is none. Registry
+// reads never trace, so this cannot recurse into the tracer.
+WString RegisteredInterfaceName(const WString& braced) {
+    const WString key = OLESTR("Interface\\") + braced;
+    WString name(kMaxInterfaceNameChars + 1, 0);
+    DWORD chars = static_cast<DWORD>(name.size());
+    DWORD result =
+        TqlReadRegistryString(HKEY_CLASSES_ROOT, key.c_str(), nullptr, name.data(), &chars, FALSE);
+    if (result == ERROR_MORE_DATA) {
+        // Longer than the insert may be: read it whole and cut it below.
+        name.assign(chars, 0);
+        result = TqlReadRegistryString(HKEY_CLASSES_ROOT, key.c_str(), nullptr, name.data(), &chars,
+                                       FALSE);
+    }
+    if (result != 0) return WString();
+    name.resize(WideLength(name.c_str()));
+    return name;
+}
+
 WString SidText(const void* sid) {
     WCHAR buffer[256] = {};
     if (TqlSidToText(sid, buffer, 256) != 0) return OLESTR("Unknown SID");
@@ -361,9 +384,13 @@ WString RenderCustom(CustomType type, const WString& typeText, const ArgValue& v
         case CustomType::GI: {
             if (value.pointer == nullptr) return OLESTR("<NULL>");
             const auto& iid = *static_cast<const GUID*>(value.pointer);
+            WString braced = GuidText(iid);
+            WString name = RegisteredInterfaceName(braced);
             for (const auto& entry : kBuiltinInterfaceNames)
-                if (IsEqualGUID(entry.iid, iid)) return WidenAscii(entry.name);
-            return GuidText(iid);
+                if (name.empty() && IsEqualGUID(entry.iid, iid)) name = WidenAscii(entry.name);
+            if (name.empty()) name = braced;
+            name.resize(std::min<std::size_t>(name.size(), kMaxInterfaceNameChars));
+            return name;
         }
         case CustomType::B:
             return Binary(static_cast<std::uint32_t>(value.bits), 32);
