@@ -137,8 +137,16 @@ asio::awaitable<void> ServeRequests(Stream& stream, beast::flat_buffer& buffer, 
         http::request_parser<http::string_body> parser;
         parser.body_limit(kMaxRequestBody);
         QuickAck(socket);
-        co_await http::async_read(stream, buffer, parser, use_awaitable);
+        co_await http::async_read_header(stream, buffer, parser, use_awaitable);
         http::request<http::string_body>& message = parser.get();
+        // Clients that wait for an interim answer before the body get it.
+        if (beast::iequals(message[http::field::expect], "100-continue")) {
+            co_await WriteAll(stream, "HTTP/1.1 100 Continue\r\n\r\n");
+        }
+        if (!parser.is_done()) {
+            QuickAck(socket);
+            co_await http::async_read(stream, buffer, parser, use_awaitable);
+        }
         HttpRequest request;
         request.method = std::string(message.method_string());
         request.target = std::string(message.target());
