@@ -6,8 +6,8 @@
 #include "catalogue/record_codecs.h"
 #include "reply_writer.h"
 #include "serialization/record_fields.h"
-#include "serialization/rnsm_event.h"
 #include "server/record_peer.h"
+#include "wire_items.h"
 
 namespace ql::vault {
 namespace {
@@ -61,20 +61,6 @@ private:
     T* m_elements = nullptr;
     ULONG m_count = 0;
 };
-
-// The request's event chain: read and dropped (the store raises no events).
-void SkipEvent(CBinaryDeserializer& in) {
-    if (!in.ReadPresentFlag()) return;
-    _RNSM_EVENT head;
-    std::memset(static_cast<void*>(&head), 0, sizeof head);
-    try {
-        wire::Event::Read(in, head);
-    } catch (...) {
-        wire::Event::Release(head, in.MemMgr());
-        throw;
-    }
-    wire::Event::Release(head, in.MemMgr());
-}
 
 // The reply's event chain: absent.
 std::string Finish(ReplyWriter& reply) {
@@ -141,9 +127,11 @@ void WriteBlocks(CBinarySerializer& out, LONGLONG fileId, LONG volumeId, LONG re
     std::vector<_blockdescriptor> descriptors(blocks.size());
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const StoredBlock& block = *blocks[i];
-        data[i] = _datablockdescriptor{block.flags,    block.lowHash,
-                                       block.highHash, block.data.empty() ? 0u : block.dataSize,
-                                       block.crc,      const_cast<BYTE*>(block.data.data())};
+        // No byte run is announced without bytes to send.
+        ULONG size = block.data.empty() && (block.dataSize & 0xFFFFu) != 0 ? 0u : block.dataSize;
+        data[i] =
+            _datablockdescriptor{block.flags, block.lowHash, block.highHash,
+                                 size,        block.crc,     const_cast<BYTE*>(block.data.data())};
         descriptors[i] = _blockdescriptor{
             fileId, static_cast<SHORT>(rev), volumeId, block.blockNumber, &data[i], nullptr};
     }

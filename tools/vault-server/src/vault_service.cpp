@@ -13,37 +13,11 @@
 namespace ql::vault {
 namespace {
 
-using catalog::ItemKind;
 using catalog::WireItem;
 
 // The object-lifetime target: reached with the all-zero class identifier.
 constexpr IID kPersistInterface = {
     0x757F4FF4, 0x1FD0, 0x4B4A, {0x8C, 0xEE, 0x42, 0xFF, 0x31, 0xCD, 0x6A, 0x6D}};
-
-constexpr WireItem kCreateObjectSent[] = {{ItemKind::kPlain, "GUID", 0, "clsid"},
-                                          {ItemKind::kPlain, "GUID", 0, "iid"}};
-constexpr WireItem kPerfTestSent[] = {{ItemKind::kPlain, "BSTR", 0, "data"},
-                                      {ItemKind::kPlain, "int", 0, "replySize"}};
-
-struct PersistMethod {
-    const char* name;
-    std::span<const WireItem> sent;
-};
-
-constexpr PersistMethod kPersistMethods[] = {
-    {"CreateObject", kCreateObjectSent},
-    {"DestroyObject", {}},
-    {"Ping", {}},
-    {"CheckTransport", {}},
-    {"PerfTest", kPerfTestSent},
-};
-
-const PersistMethod* FindPersist(const std::string& name) {
-    for (const PersistMethod& method : kPersistMethods) {
-        if (name == method.name) return &method;
-    }
-    return nullptr;
-}
 
 const catalog::MethodEntry* FindRemote(const IID& iid, const std::string& name) {
     for (const catalog::FamilyEntry& family : catalog::Families()) {
@@ -85,79 +59,88 @@ std::string VaultService::MethodOf(std::span<const unsigned char> body) {
 VaultReply VaultService::Handle(std::span<const unsigned char> body) {
     try {
         CallReader reader(body);
-        const CallHeader& header = reader.Header();
-        if (header.iid == kPersistInterface) {
-            const PersistMethod* method = FindPersist(header.method);
-            if (method == nullptr) return Status(kVaultExceptionInMethod);
-            if (header.method == "PerfTest") {
-                reader.In().ReadBstr(*CUniqueBstr().Address());
-                INT replySize = 0;
-                reader.In().ReadScalar(wire::kTagInt, replySize);
-                RequireEnd(reader);
-                std::lock_guard<std::mutex> guard(m_lock);
-                if (!header.objectId.empty() && m_objects.count(header.objectId) == 0) {
-                    return Status(kVaultObjectNotFound);
-                }
-                // Characters follow the count; the text and terminator stay out
-                // of memory.
-                bool valid = replySize >= 0 && replySize <= kMaxPerfTestChars;
-                ReplyWriter reply(valid ? S_OK : E_INVALIDARG);
-                ULONG count = valid && replySize > 0 ? static_cast<ULONG>(replySize) * 2 + 2 : 0;
-                reply.Out().WriteULong(count);
-                if (count != 0) reply.Out().WriteTag(wire::kTagByteRun);
-                VaultReply answer = Ok(reply.Bytes());
-                if (count != 0) {
-                    answer.fillBytes = static_cast<std::uint64_t>(replySize) * 2;
-                    answer.tail.assign(2, '\0');
-                }
-                return answer;
-            }
-            GUID clsid{};
-            GUID iid{};
-            if (header.method == "CreateObject") {
-                reader.In().ReadGuid(clsid);
-                reader.In().ReadGuid(iid);
-            }
-            RequireEnd(reader);
-            std::lock_guard<std::mutex> guard(m_lock);
-            bool known = header.objectId.empty() || m_objects.count(header.objectId) != 0;
-            if (header.method == "CreateObject") {
-                // A new object whatever the caller held before.
-                std::string id = "obj-" + std::to_string(m_nextObject++);
-                m_objects.insert(id);
-                ReplyWriter reply(S_OK);
-                WString wide = WidenAscii(id);
-                reply.Out().WriteWideString(wide.c_str());
-                return Ok(reply.Bytes());
-            }
-            if (!known) return Status(kVaultObjectNotFound);
-            ReplyWriter reply(S_OK);
-            if (header.method == "DestroyObject") m_objects.erase(header.objectId);
-            if (header.method == "Ping") reply.Out().WriteULong(0);
-            return Ok(reply.Bytes());
-        }
-
-        const catalog::MethodEntry* method = FindRemote(header.iid, header.method);
-        if (method == nullptr) return Status(kVaultExceptionInMethod);
-        std::lock_guard<std::mutex> guard(m_lock);
-        // Checked before the store runs, so a stale object changes nothing.
-        if (!header.objectId.empty() && m_objects.count(header.objectId) == 0) {
-            return Status(kVaultObjectNotFound);
-        }
-        std::string replyBody;
-        if (!RunStoreCall(m_store, header.method, reader.In(), replyBody)) {
-            for (const WireItem& item : method->sent) SkipItem(reader.In(), item);
-            ReplyWriter reply(S_OK);
-            for (const WireItem& item : method->received) WriteZeroItem(reply.Out(), item);
-            replyBody = reply.Bytes();
-        }
-        RequireEnd(reader);
-        return Ok(std::move(replyBody));
+        if (reader.Header().iid == kPersistInterface) return Persist(reader);
+        return Remote(reader);
     } catch (const ATL::CAtlException&) {
         VaultReply reply;
         reply.httpStatus = 400;
         return reply;
     }
+}
+
+bool VaultService::Known(const std::string& objectId) const {
+    return objectId.empty() || m_objects.count(objectId) != 0;
+}
+
+VaultReply VaultService::Persist(CallReader& reader) {
+    const std::string& method = reader.Header().method;
+    if (method == "PerfTest") return PerfTest(reader);
+    if (method == "CreateObject") {
+        GUID clsid{};
+        GUID iid{};
+        reader.In().ReadGuid(clsid);
+        reader.In().ReadGuid(iid);
+        RequireEnd(reader);
+        std::lock_guard<std::mutex> guard(m_lock);
+        // A new object whatever the caller held before.
+        std::string id = "obj-" + std::to_string(m_nextObject++);
+        m_objects.insert(id);
+        ReplyWriter reply(S_OK);
+        reply.Out().WriteWideString(WidenAscii(id).c_str());
+        return Ok(reply.Bytes());
+    }
+    if (method != "DestroyObject" && method != "Ping" && method != "CheckTransport") {
+        return Status(kVaultExceptionInMethod);
+    }
+    RequireEnd(reader);
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (!Known(reader.Header().objectId)) return Status(kVaultObjectNotFound);
+    ReplyWriter reply(S_OK);
+    if (method == "DestroyObject") m_objects.erase(reader.Header().objectId);
+    if (method == "Ping") reply.Out().WriteULong(0);
+    return Ok(reply.Bytes());
+}
+
+VaultReply VaultService::PerfTest(CallReader& reader) {
+    reader.In().ReadBstr(*CUniqueBstr().Address());
+    INT replySize = 0;
+    reader.In().ReadScalar(wire::kTagInt, replySize);
+    RequireEnd(reader);
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!Known(reader.Header().objectId)) return Status(kVaultObjectNotFound);
+    }
+    // The string's count and run tag; its characters and terminator go out
+    // as fill and tail, never built in memory.
+    bool valid = replySize >= 0 && replySize <= kMaxPerfTestChars;
+    ReplyWriter reply(valid ? S_OK : E_INVALIDARG);
+    ULONG count = valid && replySize > 0 ? static_cast<ULONG>(replySize) * 2 + 2 : 0;
+    reply.Out().WriteULong(count);
+    if (count != 0) reply.Out().WriteTag(wire::kTagByteRun);
+    VaultReply answer = Ok(reply.Bytes());
+    if (count != 0) {
+        answer.fillBytes = static_cast<std::uint64_t>(replySize) * 2;
+        answer.tail.assign(2, '\0');
+    }
+    return answer;
+}
+
+VaultReply VaultService::Remote(CallReader& reader) {
+    const CallHeader& header = reader.Header();
+    const catalog::MethodEntry* method = FindRemote(header.iid, header.method);
+    if (method == nullptr) return Status(kVaultExceptionInMethod);
+    std::lock_guard<std::mutex> guard(m_lock);
+    // Checked before the store runs, so a stale object changes nothing.
+    if (!Known(header.objectId)) return Status(kVaultObjectNotFound);
+    std::string replyBody;
+    if (!RunStoreCall(m_store, header.method, reader.In(), replyBody)) {
+        for (const WireItem& item : method->sent) SkipItem(reader.In(), item);
+        ReplyWriter reply(S_OK);
+        for (const WireItem& item : method->received) WriteZeroItem(reply.Out(), item);
+        replyBody = reply.Bytes();
+    }
+    RequireEnd(reader);
+    return Ok(std::move(replyBody));
 }
 
 }  // namespace ql::vault

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 
+#include "call_reader.h"
 #include "file_store.h"
 
 namespace ql::vault {
@@ -41,6 +42,12 @@ public:
     static std::string MethodOf(std::span<const unsigned char> body);
 
 private:
+    VaultReply Persist(CallReader& reader);
+    VaultReply PerfTest(CallReader& reader);
+    VaultReply Remote(CallReader& reader);
+    // Empty (no object held) or created and not destroyed; under m_lock.
+    bool Known(const std::string& objectId) const;
+
     std::mutex m_lock;  // guards everything below
     std::set<std::string> m_objects;
     unsigned long m_nextObject = 1;

@@ -123,6 +123,8 @@ void SkipArray(CBinaryDeserializer& in, const WireItem& item) {
     for (ULONG i = 0; i < length; ++i) SkipValue(in, item);
 }
 
+}  // namespace
+
 void SkipEvent(CBinaryDeserializer& in) {
     if (!in.ReadPresentFlag()) return;
     _RNSM_EVENT head;
@@ -135,8 +137,6 @@ void SkipEvent(CBinaryDeserializer& in) {
     }
     wire::Event::Release(head, in.MemMgr());
 }
-
-}  // namespace
 
 bool ScalarWire(const char* wire, ULONG& tag, ULONG& size) noexcept {
     for (const ScalarInfo& scalar : kScalars) {

@@ -19,6 +19,9 @@ void WriteZeroItem(CBinarySerializer& out, const catalog::WireItem& item);
 // server does not know.
 void SkipItem(CBinaryDeserializer& in, const catalog::WireItem& item);
 
+// An event chain sent as a unique pointer, read and freed.
+void SkipEvent(CBinaryDeserializer& in);
+
 // The wire size and tag of a scalar wire type ("long", "__int64"), or
 // false when the name is not a scalar.
 bool ScalarWire(const char* wire, ULONG& tag, ULONG& size) noexcept;
