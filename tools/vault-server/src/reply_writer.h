@@ -6,7 +6,6 @@
 #include <string>
 
 #include "serialization/binary_serializer.h"
-#include "serialization/read_write_binary_stream.h"
 
 namespace ql::vault {
 
@@ -19,10 +18,18 @@ public:
 
     CBinarySerializer& Out() noexcept { return m_out; }
     // The bytes written so far.
-    std::string Bytes() const;
+    const std::string& Bytes() const noexcept { return m_stream.bytes; }
 
 private:
-    CReadWriteBinaryStream m_stream;
+    // Appends to a string: replies are small and built once per request, so
+    // they stay off the library's zero-filling shared heap.
+    struct StringStream final : ATL::IWriteStream {
+        HRESULT WriteStream(LPCSTR data, int count, LPDWORD written) override;
+        HRESULT FlushStream() override { return S_OK; }
+        std::string bytes;
+    };
+
+    StringStream m_stream;
     CBinarySerializer m_out;
 };
 

@@ -43,11 +43,17 @@ bool ParseServerOptions(const std::vector<std::string>& args, ServerOptions& opt
         } else if (name == "--plan") {
             options.planFile = value;
         } else if (name == "--user") {
-            if (value.find(':') == std::string::npos) {
+            std::size_t colon = value.find(':');
+            if (colon == std::string::npos) {
                 error = "--user: expected domain\\user:password";
                 return false;
             }
-            options.users.push_back(value);
+            // 'domain\\user' as the usage line spells it, quoted in a shell,
+            // keeps both backslashes; the name has one.
+            std::string user = value;
+            std::size_t twice = user.find("\\\\");
+            if (twice != std::string::npos && twice < colon) user.erase(twice, 1);
+            options.users.push_back(user);
         } else {
             error = "unknown option " + name;
             return false;

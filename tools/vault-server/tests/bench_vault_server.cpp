@@ -1,6 +1,7 @@
 // Keep-alive small requests per second against a vault-server on loopback,
 // through one reused libcurl handle per client thread. Prints the figure;
-// never fails on timing. Usage: bench_vault_server [seconds] [clients]
+// never fails on timing.
+// Usage: bench_vault_server [seconds] [clients] [server threads]
 #include <curl/curl.h>
 
 #include <atomic>
@@ -47,8 +48,9 @@ long Client(const std::string& url, const std::string& body, const std::atomic<b
 int main(int argc, char** argv) {
     double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
     int clients = argc > 2 ? std::atoi(argv[2]) : 1;
+    std::string serverThreads = argc > 3 ? argv[3] : "2";
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    ql::vault::test::ServerProcess server(QL_VAULT_SERVER_EXE, {"--threads", "2"});
+    ql::vault::test::ServerProcess server(QL_VAULT_SERVER_EXE, {"--threads", serverThreads});
     if (!server.Ready()) {
         std::fprintf(stderr, "vault-server did not start: %s\n", server.ReadyLine().c_str());
         return 1;
@@ -71,8 +73,10 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     long total = 0;
     for (long count : counts) total += count;
-    std::printf("keep-alive Ping: %ld requests in %.2f s with %d client(s): %.0f requests/s\n",
-                total, elapsed, clients, total / elapsed);
+    std::printf(
+        "keep-alive Ping: %ld requests in %.2f s, %d client(s), %s server thread(s): "
+        "%.0f requests/s\n",
+        total, elapsed, clients, serverThreads.c_str(), total / elapsed);
     server.Stop();
     curl_global_cleanup();
     return 0;
