@@ -15,7 +15,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 libwine-dev
   libcurl4-openssl-dev libmicrohttpd-dev squid apache2-utils openssl ca-certificates
-  libboost1.81-dev libssl-dev
+  libboost1.81-dev libssl-dev nlohmann-json3-dev
 )
 
 SUDO=""
