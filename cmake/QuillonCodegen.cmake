@@ -43,8 +43,12 @@ add_custom_command(
 
 set(QL_GENERATED_TEST_SOURCES "")
 set(QL_GENERATED_FUZZ_SOURCES "")
+# The record codec directions only the vault server (tools/vault-server) needs.
+set(QL_GENERATED_SERVER_SOURCES "")
 foreach(file IN LISTS QL_GENERATED_FILES)
-    if(file MATCHES "/tests/")
+    if(file MATCHES "/server/")
+        list(APPEND QL_GENERATED_SERVER_SOURCES "${file}")
+    elseif(file MATCHES "/tests/")
         list(APPEND QL_GENERATED_TEST_SOURCES "${file}")
     elseif(file MATCHES "/fuzz/")
         list(APPEND QL_GENERATED_FUZZ_SOURCES "${file}")

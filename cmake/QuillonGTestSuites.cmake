@@ -9,7 +9,8 @@
 
 include_guard(GLOBAL)
 
-set(_QL_GTEST_SUITES_SCRIPT "${CMAKE_CURRENT_LIST_FILE}")
+# Global: the function is called from other directories than the first includer.
+set(_QL_GTEST_SUITES_SCRIPT "${CMAKE_CURRENT_LIST_FILE}" CACHE INTERNAL "")
 
 function(quillon_add_gtest_suites target)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "" "TIMEOUT" "ENVIRONMENT")

@@ -221,3 +221,124 @@ def emit_codecs_source(cat):
         out += _body(release or ['(void)value;', '(void)memMgr;']) + ['}', '']
     out += ['}  // namespace ql::wire', '']
     return '\n'.join(out)
+
+
+# The vault server writes what the client reads and reads what the client
+# writes, so it needs the directions the client library leaves out. They are
+# emitted apart (server/record_peer.*), compiled only into the server, so the
+# library carries no code it never runs.
+
+def _missing_directions(record):
+    if record.is_list:
+        return []
+    return [d for d, has in (('write', record.writes), ('read', record.reads)) if not has]
+
+
+def emit_peer_header(cat):
+    out = [BANNER,
+           '// Both directions of every record codec for the vault server: the',
+           '// directions the client library has no use for (PeerWrite, PeerRead),',
+           '// wire::RecordCodec<T> that picks whichever exists, and the records by',
+           '// the wire name the method tables use.',
+           '#pragma once', '', '#include <span>', '', '#include "catalogue/record_codecs.h"', '',
+           'namespace ql::wire {', '']
+    for record in cat.records:
+        if record.tag is None:
+            continue
+        missing = _missing_directions(record)
+        if 'write' in missing:
+            out.append('void PeerWrite(CBinarySerializer& out, const %s& value);' % record.name)
+        if 'read' in missing:
+            out.append('void PeerRead(CBinaryDeserializer& in, %s& value);' % record.name)
+    out += ['',
+            '// Record<T> with both directions, for the field helpers of',
+            '// serialization/record_fields.h.',
+            'template <class T>',
+            'struct RecordCodec : Record<T> {',
+            '    static void Write(CBinarySerializer& out, const T& value) {',
+            '        if constexpr (requires { Record<T>::Write(out, value); })',
+            '            Record<T>::Write(out, value);',
+            '        else',
+            '            PeerWrite(out, value);',
+            '    }',
+            '    static void Read(CBinaryDeserializer& in, T& value) {',
+            '        if constexpr (requires { Record<T>::Read(in, value); })',
+            '            Record<T>::Read(in, value);',
+            '        else',
+            '            PeerRead(in, value);',
+            '    }',
+            '};', '',
+            '// A record by its wire name: writes its all-zero value, or reads one',
+            '// and frees what it owned (a list: every node).',
+            'struct RecordOps {',
+            '    const char* name;',
+            '    ULONG tag;',
+            '    void (*writeZero)(CBinarySerializer& out);',
+            '    void (*readAndDiscard)(CBinaryDeserializer& in);',
+            '};', '',
+            'std::span<const RecordOps> AllRecordOps() noexcept;',
+            'const RecordOps* FindRecordOps(const char* name) noexcept;', '',
+            '}  // namespace ql::wire', '']
+    return '\n'.join(out)
+
+
+def _peer_lines(lines):
+    return [l.replace('Record<', 'RecordCodec<') for l in lines]
+
+
+def emit_peer_source(cat):
+    out = [BANNER, '#include "server/record_peer.h"', '', '#include <cstddef>', '#include <cstring>',
+           '', '#include "serialization/record_fields.h"', '', 'namespace ql::wire {', '']
+    travelling = [r for r in cat.records if r.tag is not None]
+    for record in travelling:
+        name = record.name
+        missing = _missing_directions(record)
+        if 'write' in missing:
+            out += ['void PeerWrite(CBinarySerializer& out, const %s& value) {' % name,
+                    '    out.WriteTag(%d);' % record.tag]
+            if record.raw_size is not None:
+                out.append('    out.WriteRaw(&value, sizeof value);')
+            else:
+                out += _body(_peer_lines(_write_fields(cat, record, 'value')))
+            out += ['}', '']
+        if 'read' in missing:
+            out += ['void PeerRead(CBinaryDeserializer& in, %s& value) {' % name,
+                    '    std::memset(static_cast<void*>(&value), 0, sizeof value);',
+                    '    in.ReadTag(%d);' % record.tag]
+            if record.raw_size is not None:
+                out.append('    in.ReadRaw(&value, sizeof value);')
+            else:
+                out += _body(_peer_lines(_read_fields(cat, record, 'value')))
+            out += ['}', '']
+    out += ['namespace {', '',
+            'template <class T>',
+            'void WriteZero(CBinarySerializer& out) {',
+            '    T value;',
+            '    std::memset(static_cast<void*>(&value), 0, sizeof value);',
+            '    RecordCodec<T>::Write(out, value);',
+            '}', '',
+            'template <class T>',
+            'void ReadAndDiscard(CBinaryDeserializer& in) {',
+            '    T value;',
+            '    std::memset(static_cast<void*>(&value), 0, sizeof value);',
+            '    try {',
+            '        RecordCodec<T>::Read(in, value);',
+            '    } catch (...) {',
+            '        RecordCodec<T>::Release(value, in.MemMgr());',
+            '        throw;',
+            '    }',
+            '    RecordCodec<T>::Release(value, in.MemMgr());',
+            '}', '',
+            'constexpr RecordOps kRecordOps[] = {']
+    for record in travelling:
+        out.append('    {"%s", %d, &WriteZero<%s>, &ReadAndDiscard<%s>},'
+                   % (record.name, record.tag, record.name, record.name))
+    out += ['};', '', '}  // namespace', '',
+            'std::span<const RecordOps> AllRecordOps() noexcept { return kRecordOps; }', '',
+            'const RecordOps* FindRecordOps(const char* name) noexcept {',
+            '    for (const RecordOps& ops : kRecordOps) {',
+            '        if (std::strcmp(ops.name, name) == 0) return &ops;',
+            '    }',
+            '    return nullptr;',
+            '}', '', '}  // namespace ql::wire', '']
+    return '\n'.join(out)

@@ -26,6 +26,8 @@ def outputs(cat):
         'catalogue/records.h': lambda: emit_records.emit_records_header(cat),
         'catalogue/record_codecs.h': lambda: emit_records.emit_codecs_header(cat),
         'catalogue/record_codecs.cpp': lambda: emit_records.emit_codecs_source(cat),
+        'server/record_peer.h': lambda: emit_records.emit_peer_header(cat),
+        'server/record_peer.cpp': lambda: emit_records.emit_peer_source(cat),
         'catalogue/interfaces.h': lambda: emit_interfaces.emit_interfaces_header(cat),
         'catalogue/families.h': lambda: emit_interfaces.emit_families_header(cat),
         'catalogue/repository_methods.inc': lambda: emit_interfaces.emit_method_declarations(cat),
