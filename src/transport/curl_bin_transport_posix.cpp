@@ -146,6 +146,8 @@ public:
     }
 
     bool HeadReceived() const { return m_bodyStarted; }
+    // The last response's head arrived whole, whatever happened after it.
+    bool HeadEnded() const { return m_headEnded; }
     bool Done() const { return m_done; }
     CURLcode Result() const { return m_result; }
     const char* ErrorText() const { return m_errorBuffer; }
@@ -184,6 +186,8 @@ public:
                 space == std::string_view::npos
                     ? 0
                     : std::strtol(std::string(line.substr(space + 1, 3)).c_str(), nullptr, 10);
+        } else if (line == "\r\n" || line == "\n") {
+            request->m_headEnded = request->m_status >= 200;
         } else {
             auto colon = line.find(':');
             if (colon != std::string_view::npos)
@@ -227,7 +231,7 @@ private:
         m_rawHeaders.clear();
         m_pending.clear();
         m_pendingOffset = 0;
-        m_bodyStarted = m_done = m_paused = false;
+        m_bodyStarted = m_headEnded = m_done = m_paused = false;
         m_result = CURLE_OK;
         m_errorBuffer[0] = 0;
     }
@@ -255,6 +259,7 @@ private:
     curl_slist* m_headerList = nullptr;
     bool m_attached = false;
     bool m_bodyStarted = false;
+    bool m_headEnded = false;
     bool m_done = false;
     bool m_paused = false;
     CURLcode m_result = CURLE_OK;
@@ -318,7 +323,9 @@ protected:
         request->Pump(m_idleTimeoutMs, [request] { return request->HasPending(); });
         if (request->TakePending(buffer, count, read)) return TRUE;
         // Nothing more will come: the end of the body, or its failure.
-        if (request->Result() == CURLE_OK) return TRUE;
+        // A failure after the head (a body cut short, a reset) belongs to the
+        // reading of the body, where it surfaces.
+        if (request->Result() == CURLE_OK || request->HeadEnded()) return TRUE;
         return Fail(WindowsErrorOfCurl(request->Result(), request->ErrorText()));
     }
     void TraceReadFailure(DWORD error) override {
@@ -497,7 +504,9 @@ BOOL CCurlBinTransport::SendHttpRequest(HttpHandle handle, LPCWSTR headers, DWOR
 
     if (request->Start(headerList) != CURLM_OK) return Fail(kTqlErrorNotEnoughMemory);
     request->Pump(m_dwIdleTimeout, [request] { return request->HeadReceived(); });
-    if (request->Result() == CURLE_OK) return TRUE;
+    // A failure after the head (a body cut short, a reset) belongs to the
+    // reading of the body, where it surfaces.
+    if (request->Result() == CURLE_OK || request->HeadEnded()) return TRUE;
 
     // A proxy that refused the tunnel answered like a server: its 407 goes
     // to the resend loop.

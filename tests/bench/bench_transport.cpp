@@ -52,7 +52,8 @@ Figures Measure(double seconds, Call call) {
     while (Clock::now() < end) {
         auto before = Clock::now();
         if (!call()) break;
-        latencies.push_back(std::chrono::duration<double, std::micro>(Clock::now() - before).count());
+        latencies.push_back(
+            std::chrono::duration<double, std::micro>(Clock::now() - before).count());
     }
     return Summarize(latencies, std::chrono::duration<double>(Clock::now() - start).count());
 }
@@ -179,15 +180,16 @@ int main(int argc, char** argv) {
         auto start = Clock::now();
         HRESULT result = ql::PerfTest(*curl, data.Get(), chars, reply.Address());
         double librarySeconds = std::chrono::duration<double>(Clock::now() - start).count();
-        std::printf("  library      %s %.3f s  (reply %u chars)\n", result == S_OK ? "ok  " : "FAIL",
-                    librarySeconds, SysStringLen(reply.Get()));
+        std::printf("  library      %s %.3f s  (reply %u chars)\n",
+                    result == S_OK ? "ok  " : "FAIL", librarySeconds, SysStringLen(reply.Get()));
     }
     const long rssLibrary = PeakRssKb();
     const double payloadMiB = static_cast<double>(mib);
-    std::printf("  peak RSS: before %.0f MiB, raw run %.0f MiB, library run %.0f MiB "
-                "(%.2fx the %ld MiB payload)\n",
-                rssBefore / 1024.0, rssRaw / 1024.0, rssLibrary / 1024.0,
-                (rssLibrary - rssBefore) / 1024.0 / payloadMiB, mib);
+    std::printf(
+        "  peak RSS: before %.0f MiB, raw run %.0f MiB, library run %.0f MiB "
+        "(%.2fx the %ld MiB payload)\n",
+        rssBefore / 1024.0, rssRaw / 1024.0, rssLibrary / 1024.0,
+        (rssLibrary - rssBefore) / 1024.0 / payloadMiB, mib);
     repository->Release();
     return 0;
 }

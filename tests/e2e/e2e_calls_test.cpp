@@ -49,7 +49,8 @@ TEST(EndToEndCallsTest, PingBytesHeadersAndOneKeptConnection) {
     EXPECT_EQ("ZelNQClientAgent_Curl", Header(first, "User-Agent"));
     EXPECT_EQ("", Header(first, "Expect"));
     std::set<long long> connections;
-    for (const json& request : requests) connections.insert(request.at("connection").get<long long>());
+    for (const json& request : requests)
+        connections.insert(request.at("connection").get<long long>());
     EXPECT_EQ(1u, connections.size());
 }
 
@@ -63,16 +64,36 @@ TEST(EndToEndCallsTest, VaultStatuses) {
         std::vector<DWORD> waits;
     };
     const Case cases[] = {
-        {"object not found", json::parse(R"([{"method":"Ping","hveh":"65667272"}])"),
-         hr::kDisconnected, 1, false, {}},
-        {"exception in method", json::parse(R"([{"method":"Ping","hveh":"65863880"}])"),
-         hr::kFail, 1, false, {}},
+        {"object not found",
+         json::parse(R"([{"method":"Ping","hveh":"65667272"}])"),
+         hr::kDisconnected,
+         1,
+         false,
+         {}},
+        {"exception in method",
+         json::parse(R"([{"method":"Ping","hveh":"65863880"}])"),
+         hr::kFail,
+         1,
+         false,
+         {}},
         {"incorrect user name once",
-         json::parse(R"([{"method":"Ping","times":1,"hveh":"65994952"}])"), S_OK, 2, false, {}},
-        {"node disabled once", json::parse(R"([{"method":"Ping","times":1,"hveh":"66060488"}])"),
-         S_OK, 2, true, {}},
-        {"busy three times", json::parse(R"([{"method":"Ping","times":3,"status":503}])"), S_OK, 4,
-         false, {5000, 10000, 20000}},
+         json::parse(R"([{"method":"Ping","times":1,"hveh":"65994952"}])"),
+         S_OK,
+         2,
+         false,
+         {}},
+        {"node disabled once",
+         json::parse(R"([{"method":"Ping","times":1,"hveh":"66060488"}])"),
+         S_OK,
+         2,
+         true,
+         {}},
+        {"busy three times",
+         json::parse(R"([{"method":"Ping","times":3,"status":503}])"),
+         S_OK,
+         4,
+         false,
+         {5000, 10000, 20000}},
     };
     VaultServer server;
     QL_START(server, VaultServer::Options{});
@@ -86,9 +107,8 @@ TEST(EndToEndCallsTest, VaultStatuses) {
         EXPECT_EQ(c.waits, client.Waits());
         json requests = server.Requests();
         ASSERT_EQ(c.requests, requests.size());
-        bool separate = requests.size() > 1 &&
-                        requests[requests.size() - 1].at("connection") !=
-                            requests[requests.size() - 2].at("connection");
+        bool separate = requests.size() > 1 && requests[requests.size() - 1].at("connection") !=
+                                                   requests[requests.size() - 2].at("connection");
         EXPECT_EQ(c.newConnection, separate);
     }
 }
@@ -101,16 +121,17 @@ TEST(EndToEndCallsTest, NetworkFaults) {
         HRESULT result;
     };
     const Case cases[] = {
-        {"body shorter than its length", json::parse(R"([{"method":"Ping","short_body":true}])"),
-         0, hr::kReadFault},
+        {"body shorter than its length", json::parse(R"([{"method":"Ping","short_body":true}])"), 0,
+         hr::kReadFault},
         {"reset mid-body", json::parse(R"([{"method":"Ping","reset_mid_body":true}])"), 0,
          hr::kReadFault},
         {"stall beyond the time-out", json::parse(R"([{"method":"Ping","delay_ms":3000}])"), 500,
          hr::kDisconnected},
-        {"closed before the status", json::parse(R"([{"method":"Ping","close_before_status":true}])"),
-         0, hr::kServerUnavailable},
-        {"slow drip", json::parse(R"([{"method":"Ping","drip":{"chunk_bytes":1,"interval_ms":2}}])"),
-         0, S_OK},
+        {"closed before the status",
+         json::parse(R"([{"method":"Ping","close_before_status":true}])"), 0,
+         hr::kServerUnavailable},
+        {"slow drip",
+         json::parse(R"([{"method":"Ping","drip":{"chunk_bytes":1,"interval_ms":2}}])"), 0, S_OK},
     };
     VaultServer server;
     QL_START(server, VaultServer::Options{});

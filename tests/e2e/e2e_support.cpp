@@ -31,17 +31,17 @@ Client::Client() {
 
 Client::~Client() { m_repository->Release(); }
 
-void Client::Initialize(const std::string& server, int port, bool secure,
-                        const std::string& proxy, int proxyPort, const std::string& proxyUser,
+void Client::Initialize(const std::string& server, int port, bool secure, const std::string& proxy,
+                        int proxyPort, const std::string& proxyUser,
                         const std::string& proxyPassword) {
     CUniqueBstr serverText = Text(server);
     CUniqueBstr proxyText = Text(proxy);
     CUniqueBstr user = Text(proxyUser);
     CUniqueBstr password = Text(proxyPassword);
-    ASSERT_EQ(S_OK, m_repository->Initialize(3, serverText.Get(), secure ? 1 : 0,
-                                             static_cast<USHORT>(port), proxyText.Get(),
-                                             static_cast<USHORT>(proxyPort), user.Get(),
-                                             password.Get()));
+    ASSERT_EQ(S_OK,
+              m_repository->Initialize(3, serverText.Get(), secure ? 1 : 0,
+                                       static_cast<USHORT>(port), proxyText.Get(),
+                                       static_cast<USHORT>(proxyPort), user.Get(), password.Get()));
 }
 
 HRESULT Client::Create(const std::u16string& user, const std::u16string& password) {

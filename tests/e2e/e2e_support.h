@@ -48,10 +48,10 @@ std::string Header(const nlohmann::json& request, const std::string& name);
 Bytes Body(const nlohmann::json& request);
 
 // Starts a server or fails the test.
-#define QL_START(server, options)                                      \
-    do {                                                               \
-        std::string why;                                               \
-        ASSERT_TRUE((server).Start((options), why)) << why;            \
+#define QL_START(server, options)                           \
+    do {                                                    \
+        std::string why;                                    \
+        ASSERT_TRUE((server).Start((options), why)) << why; \
     } while (false)
 
 }  // namespace ql::test

@@ -14,9 +14,9 @@ namespace {
 class StrictTls {
 public:
     StrictTls() {
-        EXPECT_EQ(0u, TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
-                                            CCurlBinTransport::kStrictTlsValue, REG_DWORD, 1,
-                                            FALSE));
+        EXPECT_EQ(0u,
+                  TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
+                                        CCurlBinTransport::kStrictTlsValue, REG_DWORD, 1, FALSE));
     }
     ~StrictTls() {
         TqlDeleteRegistryValue(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
@@ -82,8 +82,8 @@ TEST(EndToEndTlsProxyTest, ThroughSquid) {
     {
         server.Reset();
         Client client;
-        client.Initialize("127.0.0.1", server.HttpsPort(), true, "127.0.0.1", squid.Port(),
-                          "puser", "ppass");
+        client.Initialize("127.0.0.1", server.HttpsPort(), true, "127.0.0.1", squid.Port(), "puser",
+                          "ppass");
         EXPECT_EQ(S_OK, client.Ping());
         EXPECT_EQ(1u, server.Requests().size());
     }
