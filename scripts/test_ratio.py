@@ -37,6 +37,10 @@ OWNERS = {
     'transport_credentials': 'transport',
     'transport_protocol': 'transport',
     'transport_tokens': 'transport',
+    'e2e_calls': 'transport',
+    'e2e_tls_proxy': 'transport',
+    'e2e_large_reply': 'transport',
+    'send_section': 'transport',
 }
 
 
@@ -56,6 +60,8 @@ def component_of(path):
     rel = os.path.relpath(path, ROOT).split(os.sep)
     if rel[0] == 'codegen':
         return 'codegen'
+    if rel[0] == 'tools':
+        return 'tools/' + rel[1]
     if rel[1] == 'support' and len(rel) > 3:
         return 'support/' + rel[2]
     return rel[1]
@@ -70,22 +76,32 @@ def stem(name):
 def main(argv):
     limit = float(argv[argv.index('--max') + 1]) if '--max' in argv else 0.5
     code, owner_of_stem = {}, {}
-    for top in ('src', 'codegen'):
+    for top in ('src', 'codegen', 'tools'):
         for path in files(top):
+            if os.sep + 'tests' + os.sep in path:
+                continue
             if os.path.basename(path).startswith('test_'):
                 continue
             comp = component_of(path)
             code[comp] = code.get(comp, 0) + lines(path)
             owner_of_stem.setdefault(re.sub(r'(_win|_posix)$', '', stem(path)), comp)
     tests = {}
-    test_paths = list(files('tests/unit')) + list(files('tests/fuzz')) + [
+    e2e_tests = [p for p in files('tests/e2e') if p.endswith('_test.cpp')]
+    test_paths = list(files('tests/unit')) + list(files('tests/fuzz')) + e2e_tests + [
         p for p in files('codegen') if os.path.basename(p).startswith('test_')]
     for path in test_paths:
         s = stem(path)
         comp = owner_of_stem.get(s) or OWNERS.get(s) or next(
             (c for k, c in OWNERS.items() if s.startswith(k)), 'other')
         tests[comp] = tests.get(comp, 0) + lines(path)
-    support = sum(lines(p) for p in files('tests/support'))
+    for path in files('tools'):
+        if os.sep + 'tests' + os.sep in path:
+            comp = component_of(path)
+            tests[comp] = tests.get(comp, 0) + lines(path)
+    # Helpers of the end-to-end tests (processes, the server's control, the
+    # proxy) count with the test support.
+    e2e_helpers = [p for p in files('tests/e2e') if not p.endswith('_test.cpp')]
+    support = sum(lines(p) for p in files('tests/support')) + sum(lines(p) for p in e2e_helpers)
     tests['test support'] = support
     print('%-22s %8s %8s %7s' % ('component', 'code', 'tests', 'ratio'))
     for comp in sorted(set(code) | set(tests)):

@@ -11,6 +11,8 @@
 // TLS is set.
 #pragma once
 
+#include <string>
+
 #include "transport/abs_http_bin_transport.h"
 
 namespace ql {
@@ -33,6 +35,9 @@ public:
     // certificates).
     static constexpr WCHAR kSettingsKey[] = OLESTR("SOFTWARE\\Velorin\\Communications");
     static constexpr WCHAR kStrictTlsValue[] = OLESTR("HttpVault_StrictTls");
+    // A string under the same key: a PEM file of the authorities to trust
+    // instead of the system's (a vault's own certificate authority).
+    static constexpr WCHAR kCaFileValue[] = OLESTR("HttpVault_CaFile");
 
     BOOL CanReuseRequestAfterSecureFailure() override;
     HRESULT ConnectToHttpServer(BOOL reconnect) override;
@@ -56,6 +61,7 @@ private:
     bool m_bStrictTls = false;
     // The wait for the next byte of a reply, fixed when the session opens.
     DWORD m_dwIdleTimeout = kDefaultIdleTimeoutMs;
+    std::string m_strCaFile;
 };
 
 }  // namespace ql

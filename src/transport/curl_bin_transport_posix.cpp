@@ -146,6 +146,9 @@ public:
     }
 
     bool HeadReceived() const { return m_bodyStarted; }
+    // Through a proxy to an https server the first heads are the proxy's
+    // answers to CONNECT.
+    void ExpectTunnel(bool tunnel) { m_tunnelling = tunnel; }
     // The last response's head arrived whole, whatever happened after it.
     bool HeadEnded() const { return m_headEnded; }
     bool Done() const { return m_done; }
@@ -187,7 +190,13 @@ public:
                     ? 0
                     : std::strtol(std::string(line.substr(space + 1, 3)).c_str(), nullptr, 10);
         } else if (line == "\r\n" || line == "\n") {
-            request->m_headEnded = request->m_status >= 200;
+            if (request->m_tunnelling) {
+                // The proxy's answer to CONNECT, not the server's.
+                if (request->m_status >= 200 && request->m_status < 300)
+                    request->m_tunnelling = false;
+            } else {
+                request->m_headEnded = request->m_status >= 200;
+            }
         } else {
             auto colon = line.find(':');
             if (colon != std::string_view::npos)
@@ -260,6 +269,7 @@ private:
     bool m_attached = false;
     bool m_bodyStarted = false;
     bool m_headEnded = false;
+    bool m_tunnelling = false;
     bool m_done = false;
     bool m_paused = false;
     CURLcode m_result = CURLE_OK;
@@ -364,6 +374,12 @@ HRESULT CCurlBinTransport::ConnectToHttpServer(BOOL reconnect) {
     m_bStrictTls = TqlReadRegistryDword(HKEY_LOCAL_MACHINE, kSettingsKey, kStrictTlsValue, &strict,
                                         FALSE) == 0 &&
                    strict != 0;
+    WCHAR caFile[1024] = {};
+    DWORD chars = 1024;
+    m_strCaFile.clear();
+    if (TqlReadRegistryString(HKEY_LOCAL_MACHINE, kSettingsKey, kCaFileValue, caFile, &chars,
+                              FALSE) == 0)
+        m_strCaFile = ToUtf8(caFile);
     try {
         auto session = std::make_unique<CurlSession>();
         session->easy = curl_easy_init();
@@ -479,6 +495,7 @@ BOOL CCurlBinTransport::SendHttpRequest(HttpHandle handle, LPCWSTR headers, DWOR
                      static_cast<long>(m_dwTimeout != 0 ? m_dwTimeout : kDefaultConnectTimeoutMs));
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, request->lowerChecks ? 0L : 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, request->lowerChecks ? 0L : 2L);
+    if (!m_strCaFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, m_strCaFile.c_str());
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request->ErrorBuffer());
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, request);
@@ -503,6 +520,7 @@ BOOL CCurlBinTransport::SendHttpRequest(HttpHandle handle, LPCWSTR headers, DWOR
     }
 
     if (request->Start(headerList) != CURLM_OK) return Fail(kTqlErrorNotEnoughMemory);
+    request->ExpectTunnel(!proxy.empty() && m_url.IsSecure());
     request->Pump(m_dwIdleTimeout, [request] { return request->HeadReceived(); });
     // A failure after the head (a body cut short, a reset) belongs to the
     // reading of the body, where it surfaces.

@@ -24,6 +24,21 @@ public:
     }
 };
 
+// Trusts the server's own certificate for the life of the object.
+class TrustedCertificate {
+public:
+    explicit TrustedCertificate(const std::string& path) {
+        WString wide = FromUtf8(path);
+        EXPECT_EQ(0u, TqlWriteRegistryString(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
+                                             CCurlBinTransport::kCaFileValue, REG_SZ, wide.c_str(),
+                                             kTqlNullTerminated, FALSE));
+    }
+    ~TrustedCertificate() {
+        TqlDeleteRegistryValue(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
+                               CCurlBinTransport::kCaFileValue, FALSE);
+    }
+};
+
 TEST(EndToEndTlsProxyTest, SelfSignedCertificateAndStrictTls) {
     VaultServer::Options options;
     options.https = true;
@@ -47,6 +62,32 @@ TEST(EndToEndTlsProxyTest, SelfSignedCertificateAndStrictTls) {
         EXPECT_EQ(static_cast<unsigned>(hr::kServerUnavailable),
                   static_cast<unsigned>(client.Ping()));
     }
+}
+
+TEST(EndToEndTlsProxyTest, ATrustedCertificateForAnotherName) {
+    VaultServer::Options options;
+    options.https = true;  // made out to localhost
+    VaultServer server;
+    QL_START(server, options);
+    TrustedCertificate trusted(server.CertificatePath());
+    {
+        TraceRecorder traces;
+        Client client;
+        client.Initialize("localhost", server.HttpsPort(), true);
+        EXPECT_EQ(S_OK, client.Ping());
+        EXPECT_FALSE(traces.Contains("SECURE_FAILURE"));
+    }
+    {
+        TraceRecorder traces;
+        Client client;
+        client.Initialize("127.0.0.1", server.HttpsPort(), true);
+        EXPECT_EQ(S_OK, client.Ping());
+        EXPECT_TRUE(traces.Contains("SECURE_FAILURE (err=12038"));
+    }
+    StrictTls strict;
+    Client client;
+    client.Initialize("127.0.0.1", server.HttpsPort(), true);
+    EXPECT_EQ(static_cast<unsigned>(hr::kServerUnavailable), static_cast<unsigned>(client.Ping()));
 }
 
 TEST(EndToEndTlsProxyTest, ThroughSquid) {

@@ -27,6 +27,8 @@ public:
 
     int HttpPort() const { return m_httpPort; }
     int HttpsPort() const { return m_httpsPort; }
+    // The self-signed certificate (PEM) of the HTTPS port.
+    std::string CertificatePath() const { return (m_dir.Path() / "cert.pem").string(); }
 
     // The control endpoint.
     nlohmann::json Requests();

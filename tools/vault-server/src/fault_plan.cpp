@@ -27,7 +27,7 @@ FaultRule ParseRule(const json& rule) {
     static const char* const kKnown[] = {
         "method",     "requests",       "times",    "status",
         "challenge",  "hveh",           "delay_ms", "close_before_status",
-        "short_body", "reset_mid_body", "drip"};
+        "short_body", "reset_mid_body", "drip",     "body_hex"};
     for (const auto& item : rule.items()) {
         const std::string& key = item.key();
         if (std::find_if(std::begin(kKnown), std::end(kKnown),
@@ -89,6 +89,31 @@ FaultRule ParseRule(const json& rule) {
         if (drip.contains("interval_ms")) {
             action.transport.dripIntervalMs = Unsigned(drip["interval_ms"], "interval_ms");
         }
+        ++actions;
+    }
+    if (rule.contains("body_hex")) {
+        if (!rule["body_hex"].is_string()) Fail("body_hex must be text");
+        const std::string hex = rule["body_hex"].get<std::string>();
+        std::string bytes;
+        int high = -1;
+        for (char c : hex) {
+            int value = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+            if (value < 0) {
+                if (c == ' ') continue;
+                Fail("body_hex holds hexadecimal digits and blanks only");
+            }
+            if (high < 0) {
+                high = value;
+            } else {
+                bytes.push_back(static_cast<char>(high * 16 + value));
+                high = -1;
+            }
+        }
+        if (high >= 0) Fail("body_hex has an odd number of digits");
+        action.body = std::move(bytes);
         ++actions;
     }
     if (actions != 1) Fail("a rule has exactly one action (method " + out.method + ")");

@@ -20,6 +20,7 @@ struct FaultAction {
     bool replaceHveh = false;            // "hveh" given
     std::string hveh;                    // "" (or null): no HVEH header
     TransportFault transport;
+    std::optional<std::string> body;  // "body_hex": the reply body, as given
 };
 
 struct FaultRule {

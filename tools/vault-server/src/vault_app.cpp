@@ -83,6 +83,11 @@ HttpResponse VaultApp::Handle(const HttpRequest& request) {
             response.RemoveHeader("HVEH");
             if (!fault->hveh.empty()) response.SetHeader("HVEH", fault->hveh);
         }
+        if (fault->body) {
+            response.body = *fault->body;
+            response.fillBytes = 0;
+            response.tail.clear();
+        }
         response.fault = fault->transport;
         if (fault->transport.shortBody || fault->transport.resetMidBody ||
             fault->transport.closeBeforeStatus) {
