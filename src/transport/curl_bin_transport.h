@@ -33,7 +33,7 @@ public:
     // session opens. A certificate failure then fails the call instead of
     // lowering the checks (off by default: vaults often use self-signed
     // certificates).
-    static constexpr WCHAR kSettingsKey[] = OLESTR("SOFTWARE\\Velorin\\Communications");
+    static constexpr WCHAR kSettingsKey[] = OLESTR("SOFTWARE\\Quillon\\Transport");
     static constexpr WCHAR kStrictTlsValue[] = OLESTR("HttpVault_StrictTls");
     // A string under the same key: a PEM file of the authorities to trust
     // instead of the system's (a vault's own certificate authority).
