@@ -49,6 +49,11 @@ public:
 
     // Frees the buffer; length, capacity and read position return to 0.
     void ResetBuffer() noexcept;
+    // Empties the stream and keeps its buffer for the next writes.
+    void Rewind() noexcept {
+        m_cbLength = 0;
+        m_cbReadPosition = 0;
+    }
     // Makes room for extra more bytes after the current length. S_OK, or
     // E_OUTOFMEMORY with everything unchanged.
     HRESULT EnsureCapacity(ULONG extra) noexcept;

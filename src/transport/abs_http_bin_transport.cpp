@@ -11,6 +11,9 @@ namespace ql {
 
 namespace {
 
+// The largest request buffer kept from one call to the next.
+constexpr ULONG kKeptRequestBufferBytes = 1024 * 1024;
+
 [[noreturn]] void Raise(TqlComponent trace, LPCWSTR text, HRESULT result) {
     TqlTraceError(trace, text);
     ATL::AtlThrow(result);
@@ -97,7 +100,12 @@ void CAbsHttpBinTransport::SetClock(ITransportClock* clock) noexcept {
 void CAbsHttpBinTransport::BeginCall(const CLSID* clsid, const IID* iid, LPCWSTR methodName) {
     CloseRequest();
     m_pszMethodName = methodName;
-    m_requestStream.ResetBuffer();
+    // A buffer of ordinary size is kept for the next call: releasing it would
+    // cost a fresh zeroed 64 KiB for every call. A large one is given back.
+    if (m_requestStream.GetCapacity() <= kKeptRequestBufferBytes)
+        m_requestStream.Rewind();
+    else
+        m_requestStream.ResetBuffer();
     m_serializer.Attach(&m_requestStream);
     m_serializer.WriteBstr(m_bstrObjectId.Get());
     m_serializer.WriteGuid(*clsid);
