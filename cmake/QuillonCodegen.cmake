@@ -60,3 +60,21 @@ endforeach()
 add_custom_target(quillon_codegen DEPENDS ${QL_GENERATED_FILES})
 set(QL_GENERATED_IDL "${QL_GENERATED_DIR}/catalogue/quillon.idl")
 set(QL_GENERATED_LISTING "${QL_GENERATED_DIR}/catalogue/catalogue.json")
+
+# Extra compile options for generated sources (e.g. "-O0" in the sanitizer
+# builds: the generated proxies and tests are long straight-line code that
+# takes most of the build time to optimise, and is no better tested for it).
+set(QL_GENERATED_SOURCE_FLAGS "" CACHE STRING
+    "Extra compile options (a list) for generated C++ sources")
+
+# Marks <sources> as generated and gives them QL_GENERATED_SOURCE_FLAGS.
+# Source properties are per directory, so each directory that compiles
+# generated files calls this itself.
+function(quillon_generated_sources)
+    set(cpp ${ARGN})
+    set_source_files_properties(${cpp} PROPERTIES GENERATED TRUE)
+    list(FILTER cpp INCLUDE REGEX "\\.cpp$")
+    if(cpp AND QL_GENERATED_SOURCE_FLAGS)
+        set_source_files_properties(${cpp} PROPERTIES COMPILE_OPTIONS "${QL_GENERATED_SOURCE_FLAGS}")
+    endif()
+endfunction()

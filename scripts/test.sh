@@ -14,7 +14,7 @@
 #
 # Presets: linux-asan  every unit test + fuzzers (ASan/UBSan/LSan, clang)
 #          linux-tsan  the tests of threaded code (TSan, clang)
-#          linux       g++ RelWithDebInfo: library and benchmarks (built, not run)
+#          linux       g++ Release: library and benchmarks (built, not run)
 #          mingw-x64   Windows x64 cross build: hand-written unit tests and the
 #                      generated tests of one family, under Wine
 #          mingw-i686  Windows x86 cross build, DLL imports/exports checked
