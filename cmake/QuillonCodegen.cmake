@@ -75,6 +75,8 @@ function(quillon_generated_sources)
     set_source_files_properties(${cpp} PROPERTIES GENERATED TRUE)
     list(FILTER cpp INCLUDE REGEX "\\.cpp$")
     if(cpp AND QL_GENERATED_SOURCE_FLAGS)
-        set_source_files_properties(${cpp} PROPERTIES COMPILE_OPTIONS "${QL_GENERATED_SOURCE_FLAGS}")
+        # A precompiled header made with the target's own flags would not match.
+        set_source_files_properties(${cpp} PROPERTIES COMPILE_OPTIONS "${QL_GENERATED_SOURCE_FLAGS}"
+                                                      SKIP_PRECOMPILE_HEADERS ON)
     endif()
 endfunction()
