@@ -22,7 +22,9 @@ public:
     // The next line of its standard output (without the line end); false
     // when none came within timeoutMs or the output ended.
     bool ReadLine(std::string& line, int timeoutMs);
-    void Stop();
+    // Ends it (as the destructor does); its exit status, or -1 when it did
+    // not exit by itself (killed by a signal, or not running).
+    int Stop();
     pid_t Pid() const { return m_pid; }
 
 private:

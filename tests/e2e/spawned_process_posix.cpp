@@ -61,7 +61,8 @@ bool SpawnedProcess::ReadLine(std::string& line, int timeoutMs) {
     }
 }
 
-void SpawnedProcess::Stop() {
+int SpawnedProcess::Stop() {
+    int exitStatus = -1;
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
         int status = 0;
@@ -74,10 +75,12 @@ void SpawnedProcess::Stop() {
             kill(m_pid, SIGKILL);
             waitpid(m_pid, &status, 0);
         }
+        if (WIFEXITED(status)) exitStatus = WEXITSTATUS(status);
         m_pid = -1;
     }
     if (m_output >= 0) close(m_output);
     m_output = -1;
+    return exitStatus;
 }
 
 namespace {

@@ -92,44 +92,6 @@ TEST(VaultServerSmokeTest, AnswersAPingOverLoopbackAndStopsOnSigterm) {
     EXPECT_EQ(0, server.Stop());
 }
 
-TEST(VaultServerSmokeTest, ActsOutTransportFaults) {
-    test::ServerProcess server(QL_VAULT_SERVER_EXE, {});
-    ASSERT_TRUE(server.Ready()) << server.ReadyLine();
-    std::string base = "http://127.0.0.1:" + std::to_string(server.HttpPort());
-    std::string plan = R"([
-        {"method": "Ping", "requests": [1], "short_body": true},
-        {"method": "Ping", "requests": [2], "reset_mid_body": true},
-        {"method": "Ping", "requests": [3], "close_before_status": true},
-        {"method": "Ping", "requests": [4], "delay_ms": 300},
-        {"method": "Ping", "requests": [5], "status": 503}])";
-    ASSERT_EQ(200, Fetch(base + "/control/plan", &plan).status);
-
-    struct Case {
-        const char* name;
-        CURLcode code;
-        long status;
-    };
-    const Case cases[] = {
-        {"short body", CURLE_PARTIAL_FILE, 200},
-        {"reset mid body", CURLE_RECV_ERROR, 200},
-        {"closed before the status", CURLE_GOT_NOTHING, 0},
-        {"delayed", CURLE_OK, 200},
-        {"status", CURLE_OK, 503},
-        {"no rule left", CURLE_OK, 200},
-    };
-    std::string ping = test::CallBody("", test::kPersist, "Ping");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto start = std::chrono::steady_clock::now();
-        Exchange exchange = Fetch(base + std::string(kVaultTarget), &ping);
-        auto elapsed = std::chrono::steady_clock::now() - start;
-        EXPECT_EQ(c.code, exchange.code) << curl_easy_strerror(exchange.code);
-        if (c.code == CURLE_OK) EXPECT_EQ(c.status, exchange.status);
-        if (std::string(c.name) == "delayed") EXPECT_GE(elapsed, std::chrono::milliseconds(300));
-    }
-    EXPECT_EQ(0, server.Stop());
-}
-
 // A self-signed certificate made with the openssl command, in a directory
 // of its own.
 class Certificate {
