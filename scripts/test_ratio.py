@@ -2,8 +2,9 @@
 """Prints hand-written test lines against hand-written code lines, per
 component and in total; exits 1 when the whole exceeds the allowed ratio.
 
-Code: src/ (per top folder, src/support/ per layer) and codegen/. Tests:
-tests/unit, tests/support, tests/fuzz and codegen/test_*.py. A test file
+Code: src/ (per top folder, src/support/ per layer), codegen/ and tools/.
+Tests: tests/unit, tests/support, tests/fuzz, tests/e2e, codegen/test_*.py
+and tools/*/tests (benchmarks excepted). A test file
 belongs to the component holding the source file of the same stem
 (foo_test.cpp, foo_win_test.cpp -> foo.*), else to the component named in
 OWNERS below, else to "other". Generated files are not counted.
@@ -95,7 +96,9 @@ def main(argv):
             (c for k, c in OWNERS.items() if s.startswith(k)), 'other')
         tests[comp] = tests.get(comp, 0) + lines(path)
     for path in files('tools'):
-        if os.sep + 'tests' + os.sep in path:
+        # Benchmarks print figures and check nothing (tests/bench is not
+        # counted either).
+        if os.sep + 'tests' + os.sep in path and not os.path.basename(path).startswith('bench_'):
             comp = component_of(path)
             tests[comp] = tests.get(comp, 0) + lines(path)
     # Helpers of the end-to-end tests (processes, the server's control, the
