@@ -122,7 +122,9 @@ TEST(SystemEntries, KernelAndSocketEntriesBind) {
     BOOL wow64 = TRUE;
     ASSERT_TRUE(_IsWow64Process(GetCurrentProcess(), &wow64));
     EXPECT_EQ(wow64 != FALSE, TqlIsWow64Process());
-    if (sizeof(void*) == 8) EXPECT_FALSE(TqlIsWow64Process());
+    if (sizeof(void*) == 8) {
+        EXPECT_FALSE(TqlIsWow64Process());
+    }
     DWORD session = 0xFFFFFFFF;
     EXPECT_TRUE(_ProcessIdToSessionId(GetCurrentProcessId(), &session));
     EXPECT_NE(session, 0xFFFFFFFFu);

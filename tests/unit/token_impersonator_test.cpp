@@ -37,8 +37,9 @@ DWORD TokenDword(HANDLE token, DWORD infoClass) {
 
 std::string UserSidText(HANDLE token) {
     HeapBlock user = TokenInfo(token, kTqlTokenUser);
+    if (!user) return {};
     WCHAR text[200] = {};
-    if (user) EXPECT_EQ(TqlSidToText(static_cast<TqlTokenUser*>(user.get())->Sid, text, 200), 0u);
+    EXPECT_EQ(TqlSidToText(static_cast<TqlTokenUser*>(user.get())->Sid, text, 200), 0u);
     return ToUtf8(text);
 }
 
