@@ -102,23 +102,21 @@ std::string ComputerName() {
 }
 
 struct Lookup {
-    DWORD error;
+    DWORD error = 0;
     std::string name;
-    DWORD use;
+    DWORD use = 0;
 };
 
 Lookup LookUp(const std::vector<BYTE>& sid, BOOL drop, DWORD size = kTqlMaxNameChars) {
     std::vector<WCHAR> buffer(size + 1, 'x');
-    DWORD use = 0;
     Lookup result;
-    result.error = TqlLookupNameFromSid(sid.data(), buffer.data(), size, drop, &use);
+    result.error = TqlLookupNameFromSid(sid.data(), buffer.data(), size, drop, &result.use);
     EXPECT_EQ(buffer[size], 'x') << "wrote past the buffer";
     result.name = ToUtf8(buffer.data());
-    result.use = use;
     return result;
 }
 
-TEST(LookupNameFromSid, LocalAccountDropsTheComputerNameWhenAsked) {
+TEST(LookupNameFromSid, LocalAccountDropsTheComputerNameWhenAskedAndMustFit) {
     std::vector<BYTE> sid = ProcessUserSid();
     ASSERT_FALSE(sid.empty());
     Lookup full = LookUp(sid, FALSE);
@@ -133,31 +131,23 @@ TEST(LookupNameFromSid, LocalAccountDropsTheComputerNameWhenAsked) {
     ASSERT_EQ(dropped.error, 0u);
     // Where the process runs under a domain account the domain stays.
     EXPECT_EQ(dropped.name, domain == ComputerName() ? user : full.name);
+
+    DWORD exact = static_cast<DWORD>(FromUtf8(full.name).size() + 1);
+    EXPECT_EQ(LookUp(sid, FALSE, exact).name, full.name);
+    EXPECT_EQ(LookUp(sid, FALSE, exact - 1).error, ERROR_INSUFFICIENT_BUFFER);
 }
 
-TEST(LookupNameFromSid, WellKnownGroupIsTheBareName) {
+TEST(LookupNameFromSid, WellKnownGroupIsTheBareNameAndMustFit) {
     std::vector<BYTE> everyone = Sid({0, 0, 0, 0, 0, 1}, {0});
     for (BOOL drop : {FALSE, TRUE}) {
-        Lookup found = LookUp(everyone, drop);
+        Lookup found = LookUp(everyone, drop, 9);
         EXPECT_EQ(found.error, 0u);
         EXPECT_EQ(found.name, "Everyone");
         EXPECT_EQ(found.use, kTqlSidTypeWellKnownGroup);
     }
-}
-
-TEST(LookupNameFromSid, NameMustFitTheBuffer) {
-    std::vector<BYTE> everyone = Sid({0, 0, 0, 0, 0, 1}, {0});
-    EXPECT_EQ(LookUp(everyone, FALSE, 9).name, "Everyone");
     Lookup tooSmall = LookUp(everyone, FALSE, 8);
     EXPECT_EQ(tooSmall.error, ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(tooSmall.name, "");
-
-    std::vector<BYTE> user = ProcessUserSid();
-    Lookup full = LookUp(user, FALSE);
-    ASSERT_EQ(full.error, 0u);
-    DWORD exact = static_cast<DWORD>(FromUtf8(full.name).size() + 1);
-    EXPECT_EQ(LookUp(user, FALSE, exact).name, full.name);
-    EXPECT_EQ(LookUp(user, FALSE, exact - 1).error, ERROR_INSUFFICIENT_BUFFER);
 }
 
 TEST(LookupNameFromSid, RejectsBadArgumentsAndUnknownIdentifiers) {

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "support/platform/system_wrappers.h"
 #include "support/security/account_names.h"
 #include "support/security/token_impersonator.h"
 #include "trace_recorder.h"
@@ -53,35 +54,30 @@ protected:
     }
 };
 
-TEST_F(TokenImpersonatorWinTest, NestedImpersonationClosesBothSavedHandles) {
+TEST_F(TokenImpersonatorWinTest, SavedHandlesAreClosedAfterNestingAndAfterAFailure) {
     ASSERT_EQ(ThreadLevel(), 0u);
     HANDLE process = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), kTqlTokenAccess, &process));
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
     std::set<ULONG_PTR> before = OpenHandles();
     {
         CTqlTokenImpersonator impersonator;
         ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
         ASSERT_EQ(impersonator.Impersonate(process), 0u);
         ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
-        EXPECT_EQ(OpenHandles().size(), before.size() + 2);  // two saved thread tokens
+        std::set<ULONG_PTR> nested = OpenHandles();
+        EXPECT_EQ(nested.size(), before.size() + 2);  // two saved thread tokens
+        // Not a token: the system refuses it, and the token saved for it is closed.
+        EXPECT_EQ(impersonator.Impersonate(event), kInvalidHandle);
+        EXPECT_EQ(OpenHandles(), nested);
+        EXPECT_EQ(impersonator.Depth(), 3u);
+        EXPECT_EQ(ThreadLevel(), static_cast<DWORD>(SecurityImpersonation));
     }
     EXPECT_EQ(OpenHandles(), before);
     EXPECT_EQ(ThreadLevel(), 0u);
-    CloseHandle(process);
-}
-
-TEST_F(TokenImpersonatorWinTest, FailedImpersonateClosesWhatItSaved) {
-    CTqlTokenImpersonator impersonator;
-    ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
-    std::set<ULONG_PTR> before = OpenHandles();
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    ASSERT_NE(event, nullptr);
-    // Not a token: the system refuses it.
-    EXPECT_EQ(impersonator.Impersonate(event), kInvalidHandle);
     CloseHandle(event);
-    EXPECT_EQ(OpenHandles(), before);
-    EXPECT_EQ(impersonator.Depth(), 1u);
-    EXPECT_EQ(ThreadLevel(), static_cast<DWORD>(SecurityImpersonation));
+    CloseHandle(process);
 }
 
 TEST_F(TokenImpersonatorWinTest, RestoresAnEarlierImpersonationAtItsOwnLevel) {
@@ -105,18 +101,12 @@ TEST_F(TokenImpersonatorWinTest, RestoresAnEarlierImpersonationAtItsOwnLevel) {
 TEST_F(TokenImpersonatorWinTest, TracesTheSystemsNameOfTheUser) {
     WCHAR expected[kTqlMaxNameChars] = {};
     ULONG chars = kTqlMaxNameChars;
-    HMODULE secur32 = LoadLibraryW(L"SECUR32.DLL");
-    ASSERT_NE(secur32, nullptr);
-    auto getUserNameEx = reinterpret_cast<BOOLEAN(WINAPI*)(int, LPWSTR, PULONG)>(
-        reinterpret_cast<void*>(GetProcAddress(secur32, "GetUserNameExW")));
-    ASSERT_NE(getUserNameEx, nullptr);
-    ASSERT_TRUE(getUserNameEx(2, expected, &chars));
+    ASSERT_TRUE(_GetUserNameEx(2 /* NameSamCompatible */, expected, &chars));
 
     test::TraceRecorder recorder;
     CTqlTokenImpersonator::TraceCurrentUser(kTqlRuntimeComponent, kTqlLevelEntry, OLESTR("Now: "));
     EXPECT_TRUE(recorder.Contains("CTqlTokenImpersonator::TraceCurrentUser() - Now: '" +
                                   ToUtf8(expected) + "'"));
-    FreeLibrary(secur32);
 }
 
 }  // namespace

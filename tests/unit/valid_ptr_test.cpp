@@ -30,11 +30,8 @@ TEST(ValidPtr, StackAndHeapMemoryIsReadableAndWritable) {
 }
 
 TEST(ValidPtr, ConstantDataIsReadableButNotWritable) {
-    test::TraceRecorder traces;
     EXPECT_TRUE(TqlIsValidPtr(kReadOnlyText, sizeof kReadOnlyText, kTqlReadableProtections));
     EXPECT_FALSE(TqlIsValidPtr(kReadOnlyText, sizeof kReadOnlyText, kTqlWritableProtections));
-    EXPECT_TRUE(traces.Contains(": BAD PTR, memInfo.Protect ("));
-    EXPECT_TRUE(traces.Contains(") does not match dwFlags"));
 }
 
 TEST(ValidPtr, ARangeLargerThanItsRegionIsRefused) {
