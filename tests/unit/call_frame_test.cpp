@@ -6,10 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <stdexcept>
-#include <string_view>
 #include <thread>
+#include <utility>
 
 #include "repository_fixture.h"
 #include "trace_recorder.h"
@@ -36,19 +35,13 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    HRESULT STDMETHODCALLTYPE Echo(LONG key, LONG* result, _RNSM_EVENT* event) override {
+    HRESULT STDMETHODCALLTYPE Echo(LONG key, LONG* result, _RNSM_EVENT*) override {
         ++calls;
-        lastKey = key;
-        lastResultPointer = result;
-        lastEvent = event;
-        if (result != nullptr) *result = key * 2;
+        *result = key * 2;
         return 0x00000007;
     }
     ULONG refs = 0;
     int calls = 0;
-    LONG lastKey = 0;
-    LONG* lastResultPointer = nullptr;
-    _RNSM_EVENT* lastEvent = nullptr;
 };
 
 // Throws the given exception when the frame reads it, after the send.
@@ -64,20 +57,23 @@ struct ThrowOnRead {
     void Finish() noexcept {}
 };
 
+// Whether another thread can take the lock right now.
+bool LockIsFree(CCriticalSection& lock) {
+    std::atomic<bool> taken{false};
+    std::thread other([&] {
+        taken = lock.TryEnter();
+        if (taken) lock.Leave();
+    });
+    other.join();
+    return taken;
+}
+
 // Watches, during the write, whether another thread can take the lock.
 struct ProbeLock {
     CCriticalSection* lock;
     bool* heldByCall;
     void Prepare(ATL::IAtlMemMgr*) {}
-    void Write(CBinarySerializer&) {
-        std::atomic<bool> taken{false};
-        std::thread other([&] {
-            taken = lock->TryEnter();
-            if (taken) lock->Leave();
-        });
-        other.join();
-        *heldByCall = !taken;
-    }
+    void Write(CBinarySerializer&) { *heldByCall = !LockIsFree(*lock); }
     void Read(CBinaryDeserializer&) {}
     void Finish() noexcept {}
 };
@@ -93,6 +89,14 @@ protected:
             call::In<wire::Long>(key), call::Out<wire::Long>(result), call::Event(event));
     }
 
+    // A call of no method that runs only the given arguments.
+    template <class... Args>
+    HRESULT Probe(Args&&... args) {
+        return RunRemoteCall(
+            m_repository->Target(), kFileSystem, OLESTR("Probe"),
+            [](IUnknown*) { return E_UNEXPECTED; }, std::forward<Args>(args)...);
+    }
+
     // The request of Echo(key) up to its event chain, and a reply of result.
     static Wire EchoRequest(LONG key) {
         Wire w(255);
@@ -105,15 +109,10 @@ protected:
         return w;
     }
 
-    // One event node whose only strings are those given; `more` announces a
-    // next node.
-    static Wire& Node(Wire& w, ULONG ourCode, bool more, std::u16string_view file = {},
-                      std::u16string_view param = {}) {
-        w.ULong(ourCode).ULong(0).ULong(0);
-        file.empty() ? w.NullBstr() : w.Bstr(file);
-        w.ULong(0).ULong(0).UShort(param.empty() ? 0 : 1);
-        if (!param.empty()) w.Bstr(param);
-        return w.ULong(more ? 1 : 0);
+    // One event node of empty strings, the last of its chain.
+    static Wire& Node(Wire& w, ULONG ourCode) {
+        w.ULong(ourCode).ULong(0).ULong(0).NullBstr().ULong(0).ULong(0).UShort(0);
+        return w.ULong(0);
     }
 
     TraceRecorder m_traces;
@@ -139,7 +138,7 @@ TEST_F(CallFrameTest, PingBodyIsTheDocumentedSixtyTwoBytes) {
 
 TEST_F(CallFrameTest, HttpPathSendsTheFamilyPairAndReadsOutArgumentsOfAFailedMethod) {
     Wire reply = ReplyOf(E_FAIL);
-    Node(reply.Long(42).Present(true), 0x1234, false);
+    Node(reply.Long(42).Present(true), 0x1234);
     m_transport->ExpectCall(EchoRequest(5).Present(false).bytes, reply.bytes);
 
     LONG result = -1;
@@ -151,80 +150,30 @@ TEST_F(CallFrameTest, HttpPathSendsTheFamilyPairAndReadsOutArgumentsOfAFailedMet
 
     // The same with a chain: the failed method's chain reaches the caller.
     Wire request = EchoRequest(6);
-    m_transport->ExpectCall(Node(request.Present(true), 0, false).bytes, reply.bytes);
+    m_transport->ExpectCall(Node(request.Present(true), 0).bytes, reply.bytes);
     EXPECT_EQ(E_FAIL, Echo(6, &result, &event));
     EXPECT_EQ(0x1234u, V(event.DwordOurCode));
     EXPECT_TRUE(m_traces.Contains("DSFileSystem_Echo"));
 }
 
-TEST_F(CallFrameTest, NullOutPointerStillConsumesItsValue) {
-    Wire reply = ReplyOf(S_OK);
-    reply.Long(99);  // the [out] long nobody asked for
-    Node(reply.Present(true), 77, false, {}, u"text");
-    m_transport->ExpectAnyCall(reply.bytes);
-
-    _RNSM_EVENT event{};
-    EXPECT_EQ(S_OK, Echo(1, nullptr, &event));
-    EXPECT_EQ(77u, V(event.DwordOurCode));
-    ASSERT_EQ(1, V(event.NumParamStrings));
-    EXPECT_EQ(WString(OLESTR("text")), WString(event.aParamStrings[0]));
-    wire::Event::Release(event, SharedMemMgr());
-}
-
-TEST_F(CallFrameTest, ThreeNodeChainAnsweredByOneNodeKeepsTheHeadAndFreesTheOthers) {
-    auto* second = static_cast<_RNSM_EVENT*>(CoTaskMemAlloc(sizeof(_RNSM_EVENT)));
-    auto* third = static_cast<_RNSM_EVENT*>(CoTaskMemAlloc(sizeof(_RNSM_EVENT)));
-    std::memset(second, 0, sizeof *second);
-    std::memset(third, 0, sizeof *third);
-    _RNSM_EVENT head{};
-    head.pNext = second;
-    second->pNext = third;
-    head.BstringFileName = SysAllocString(OLESTR("head.cpp"));
-    second->NumParamStrings = 1;
-    second->aParamStrings[0] = SysAllocString(OLESTR("second"));
-
-    Wire request = EchoRequest(9);
-    Node(request.Present(true), 0, true, u"head.cpp");
-    Node(Node(request, 0, true, {}, u"second"), 0, false);
-    Wire reply = ReplyOf(S_OK);
-    Node(reply.Long(3).Present(true), 0xBEEF, false);
-    m_transport->ExpectCall(request.bytes, reply.bytes);
-
-    LONG result = 0;
-    EXPECT_EQ(S_OK, Echo(9, &result, &head));
-    EXPECT_EQ(3, result);
-    EXPECT_EQ(0xBEEFu, V(head.DwordOurCode));
-    EXPECT_EQ(nullptr, V(head.pNext));  // the two nodes behind it were freed
-    EXPECT_EQ(nullptr, V(head.BstringFileName));
-    wire::Event::Release(head, SharedMemMgr());
-}
-
 TEST_F(CallFrameTest, ExceptionsMapToTheirResults) {
     // A non-negative exception after the send: the send's result stands.
     m_transport->ExpectAnyCall(ReplyHead(0x00000005));
-    HRESULT result = RunRemoteCall(
-        m_repository->Target(), kFileSystem, OLESTR("Probe"),
-        [](IUnknown*) { return E_UNEXPECTED; }, ThrowOnRead{S_FALSE, false});
-    EXPECT_EQ(0x00000005, result);
+    EXPECT_EQ(0x00000005, Probe(ThrowOnRead{S_FALSE, false}));
 
     // A non-negative exception from the send itself: S_OK.
     m_transport->ExpectAnyCallThrowing(S_FALSE);
-    EXPECT_EQ(S_OK, RunRemoteCall(m_repository->Target(), kFileSystem, OLESTR("Probe"),
-                                  [](IUnknown*) { return E_UNEXPECTED; }));
+    EXPECT_EQ(S_OK, Probe());
 
     // A negative exception: its own value, traced with its text.
     m_transport->ExpectAnyCallThrowing(static_cast<HRESULT>(0x800706BA));
-    EXPECT_EQ(static_cast<HRESULT>(0x800706BA),
-              RunRemoteCall(m_repository->Target(), kFileSystem, OLESTR("Probe"),
-                            [](IUnknown*) { return E_UNEXPECTED; }));
+    EXPECT_EQ(static_cast<HRESULT>(0x800706BA), Probe());
     EXPECT_TRUE(
         m_traces.Contains("ICurDSFileSystem::Probe() - Caught CAtlException. hr=800706BA ("));
 
     // Anything else: E_FAIL.
     m_transport->ExpectAnyCall(ReplyHead(S_OK));
-    EXPECT_EQ(E_FAIL, RunRemoteCall(
-                          m_repository->Target(), kFileSystem, OLESTR("Probe"),
-                          [](IUnknown*) { return E_UNEXPECTED; }, ThrowOnRead{S_OK, true}));
+    EXPECT_EQ(E_FAIL, Probe(ThrowOnRead{S_OK, true}));
     EXPECT_TRUE(m_traces.Contains("ICurDSFileSystem::Probe() - Caught unknown exception"));
 
     // A reply shorter than its out-arguments.
@@ -235,33 +184,19 @@ TEST_F(CallFrameTest, ExceptionsMapToTheirResults) {
 
 TEST_F(CallFrameTest, TheLockIsHeldDuringTheCallAndReleasedOnEveryPath) {
     CCriticalSection& lock = m_repository->Target().callLock;
-    auto lockIsFree = [&] {
-        std::atomic<bool> taken{false};
-        std::thread other([&] {
-            taken = lock.TryEnter();
-            if (taken) lock.Leave();
-        });
-        other.join();
-        return taken.load();
-    };
-
     bool held = false;
     m_transport->ExpectAnyCall(ReplyHead(S_OK));
-    EXPECT_EQ(S_OK, RunRemoteCall(
-                        m_repository->Target(), kFileSystem, OLESTR("Probe"),
-                        [](IUnknown*) { return E_UNEXPECTED; }, ProbeLock{&lock, &held}));
+    EXPECT_EQ(S_OK, Probe(ProbeLock{&lock, &held}));
     EXPECT_TRUE(held);
-    EXPECT_TRUE(lockIsFree());
+    EXPECT_TRUE(LockIsFree(lock));
 
     m_transport->ExpectAnyCallThrowing(E_ACCESSDENIED);
     EXPECT_EQ(E_ACCESSDENIED, Echo(1, nullptr, nullptr));
-    EXPECT_TRUE(lockIsFree());
+    EXPECT_TRUE(LockIsFree(lock));
 
     m_transport->ExpectAnyCall(ReplyHead(S_OK));
-    EXPECT_EQ(E_FAIL, RunRemoteCall(
-                          m_repository->Target(), kFileSystem, OLESTR("Probe"),
-                          [](IUnknown*) { return E_UNEXPECTED; }, ThrowOnRead{S_OK, true}));
-    EXPECT_TRUE(lockIsFree());
+    EXPECT_EQ(E_FAIL, Probe(ThrowOnRead{S_OK, true}));
+    EXPECT_TRUE(LockIsFree(lock));
 }
 
 TEST_F(CallFrameTest, DcomPathPassesTheArgumentsUnchangedAndSendsNothing) {
@@ -272,12 +207,8 @@ TEST_F(CallFrameTest, DcomPathPassesTheArgumentsUnchangedAndSendsNothing) {
 
     FakeRemote remote;
     m_repository->SetRemoteInterfaceForTesting(&remote);
-    _RNSM_EVENT event{};
-    EXPECT_EQ(0x00000007, Echo(21, &result, &event));
+    EXPECT_EQ(0x00000007, Echo(21, &result, nullptr));
     EXPECT_EQ(1, remote.calls);
-    EXPECT_EQ(21, remote.lastKey);
-    EXPECT_EQ(&result, remote.lastResultPointer);
-    EXPECT_EQ(&event, remote.lastEvent);
     EXPECT_EQ(42, result);
     EXPECT_EQ(0u, m_transport->SendCount());
     EXPECT_TRUE(m_traces.Contains("DSFileSystem_Echo"));

@@ -1,6 +1,6 @@
 // Record encodings that the generated round trips do not show: byte blocks
-// whose length comes from the low 16 bits of their size, counts narrower than
-// 32 bits, and string lists whose pointer comes before their count in memory.
+// whose length comes from the low 16 bits of their size, and counts narrower
+// than 32 bits.
 // The expected bytes are built here from the wire rules; writers run with
 // threshold 0, so every tag shows.
 #include <gtest/gtest.h>
@@ -124,41 +124,6 @@ TEST(RecordEncoding, NarrowCountsTravelAsSizedArraysAndRefuseWhatTheyCannotHold)
         EXPECT_EQ(0, V(meta.NumberOfJobs));
         wire::Record<_metajobspec>::Release(meta, &reader.memMgr);
     }
-}
-
-TEST(RecordEncoding, PointerFirstStringListsAreArraysAfterTheValue) {
-    // In memory each list is its pointer, then its count.
-    EXPECT_LT(offsetof(_securitySettings40, pbstrList1), offsetof(_securitySettings40, cList1));
-    EXPECT_LT(offsetof(_securitySettings40, pbstrList4), offsetof(_securitySettings40, cList4));
-    CUniqueBstr alpha(SysAllocString(OLESTR("alpha")));
-    CUniqueBstr empty(SysAllocString(OLESTR("")));
-    BSTR first[2] = {alpha.Get(), nullptr};
-    BSTR fourth[1] = {empty.Get()};
-    auto s = test::Zeroed<_securitySettings40>();
-    s.dwValue = 3;
-    s.pbstrList1 = first;
-    s.cList1 = 2;
-    s.pbstrList4 = fourth;
-    s.cList4 = 1;
-
-    Wire expected(0);
-    expected.Tag(214).ULong(3).ArrayHead(2, 2).Bstr(u"alpha").NullBstr().ArrayHead(0, 0);
-    expected.ArrayHead(0, 0).ArrayHead(1, 1).Bstr(u"");
-    EXPECT_EQ(test::ToHex(expected.bytes), test::ToHex(Encoded(s)));
-
-    test::ReplyReader reader(test::Reply(0, expected.bytes));
-    auto r = test::Zeroed<_securitySettings40>();
-    wire::Record<_securitySettings40>::Read(reader.in, r);
-    EXPECT_TRUE(test::AtEnd(reader.in));
-    ASSERT_EQ(2u, V(r.cList1));
-    EXPECT_EQ("alpha", test::Text(r.pbstrList1[0]));
-    EXPECT_EQ(nullptr, V(r.pbstrList1[1]));
-    EXPECT_EQ(nullptr, V(r.pbstrList2));
-    ASSERT_EQ(1u, V(r.cList4));
-    ASSERT_NE(nullptr, V(r.pbstrList4[0]));  // empty, not null
-    EXPECT_EQ(0u, SysStringLen(r.pbstrList4[0]));
-    wire::Record<_securitySettings40>::Release(r, &reader.memMgr);
-    EXPECT_EQ(reader.memMgr.allocations, reader.memMgr.frees);
 }
 
 }  // namespace
