@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <future>
 #include <regex>
@@ -22,49 +23,23 @@ constexpr DWORD kErrorInvalidParameter = 87;
 constexpr DWORD kErrorAlreadyInitialized = 1247;
 constexpr DWORD kErrorTimeout = 1460;
 
-WString W(const std::string& text) { return WidenAscii(text); }
-
-// Everything traced, one message a line, for failure reports.
-std::string AllTexts(const test::TraceRecorder& traces) {
-    std::string all;
-    for (const auto& text : traces.Texts()) all += text + "\n";
-    return all;
+// Runs call on another thread and returns its result.
+template <class Call>
+DWORD Elsewhere(Call call) {
+    return std::async(std::launch::async, call).get();
 }
 
-// Holds a block's mutex on another thread until Release.
-class CForeignHolder {
-public:
-    explicit CForeignHolder(const std::string& mutexName) {
-        std::promise<DWORD> locked;
-        m_locked = locked.get_future();
-        m_thread = std::thread(
-            [mutexName, locked = std::move(locked), release = m_release.get_future()]() mutable {
-                CTqlSharedMemory memory;
-                DWORD created =
-                    memory.Create(W(mutexName + "-holder").c_str(), 4, W(mutexName).c_str());
-                locked.set_value(created == 0 ? memory.Lock() : created);
-                release.wait();
-                memory.Unlock();
-            });
-    }
-    ~CForeignHolder() {
-        Release();
-        m_thread.join();
-    }
-    DWORD WaitLocked() { return m_locked.get(); }
-    void Release() {
-        if (!m_released) m_release.set_value();
-        m_released = true;
-    }
-
-private:
-    std::future<DWORD> m_locked;
-    std::promise<void> m_release;
-    bool m_released = false;
-    std::thread m_thread;
-};
+// Locks memory from another thread, which gives the lock back at once.
+DWORD LockElsewhere(CTqlSharedMemory& memory, DWORD timeout) {
+    return Elsewhere([&] {
+        DWORD result = memory.Lock(timeout);
+        if (result == 0) memory.Unlock();
+        return result;
+    });
+}
 
 TEST(SharedMemory, RefusesSizeZeroAndASecondCreate) {
+    test::TraceRecorder traces;
     CTqlSharedMemory memory;
     EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Twice"), 0, OLESTR("QlTestShm-Twice-M")),
               kErrorInvalidParameter);
@@ -86,6 +61,17 @@ TEST(SharedMemory, RefusesSizeZeroAndASecondCreate) {
     CTqlSharedMemory other32;
     ASSERT_EQ(other32.Create(OLESTR("QlTestShm-Other"), 32, nullptr), 0u);
     EXPECT_EQ(static_cast<const char*>(other32.GetData())[0], 0) << "no block was made";
+
+    // Every Create traces its result at level 3 on the runtime component.
+    const auto messages = traces.Messages();
+    for (const char* text :
+         {"CTqlSharedMemory::Create(QlTestShm-Twice, 0, QlTestShm-Twice-M) result - 87",
+          "CTqlSharedMemory::Create(QlTestShm-Other, 32, <null>) result - 0"}) {
+        auto found = std::find_if(messages.begin(), messages.end(),
+                                  [text](const auto& message) { return message.text == text; });
+        ASSERT_NE(found, messages.end()) << text;
+        EXPECT_EQ(found->component + std::to_string(found->level), "RT3");
+    }
 }
 
 TEST(SharedMemory, EqualNamesGiveOneBlock) {
@@ -141,8 +127,8 @@ TEST(SharedMemory, NameHeldByAnotherKindOfObjectFails) {
     EXPECT_FALSE(memory.IsCreated());
     EXPECT_EQ(memory.GetData(), nullptr);
     EXPECT_EQ(memory.Lock(), 0u) << "no mutex is left open";
-    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- _CreateFileMapping() failed, err=6 ("))
-        << AllTexts(traces);
+    EXPECT_TRUE(
+        traces.Contains("CTqlSharedMemory::Create()- _CreateFileMapping() failed, err=6 ("));
     EXPECT_TRUE(traces.Contains(
         "CTqlSharedMemory::Create(QlTestShm-Clash, 8, QlTestShm-Clash) result - 6"));
 
@@ -152,26 +138,7 @@ TEST(SharedMemory, NameHeldByAnotherKindOfObjectFails) {
     CTqlSharedMemory blocked;
     EXPECT_EQ(blocked.Create(OLESTR("QlTestShm-Other2"), 8, OLESTR("QlTestShm-Clash2")),
               kErrorInvalidHandle);
-    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- _CreateMutex() failed, err=6 ("))
-        << AllTexts(traces);
-}
-
-TEST(SharedMemory, CreateTracesItsResult) {
-    test::TraceRecorder traces;
-    CTqlSharedMemory memory;
-    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Traced"), 12, nullptr), 0u);
-    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Traced"), 0, nullptr), kErrorInvalidParameter);
-    auto messages = traces.Messages();
-    int found = 0;
-    for (const auto& message : messages) {
-        if (message.text == "CTqlSharedMemory::Create(QlTestShm-Traced, 12, <null>) result - 0" ||
-            message.text == "CTqlSharedMemory::Create(QlTestShm-Traced, 0, <null>) result - 87") {
-            EXPECT_EQ(message.component, "RT");
-            EXPECT_EQ(message.level, 3);
-            ++found;
-        }
-    }
-    EXPECT_EQ(found, 2);
+    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- _CreateMutex() failed, err=6 ("));
 }
 
 TEST(SharedMemory, LockIsRecursivePerThreadAndTimesOut) {
@@ -179,24 +146,61 @@ TEST(SharedMemory, LockIsRecursivePerThreadAndTimesOut) {
     EXPECT_EQ(memory.Lock(0), 0u) << "without a mutex locking succeeds at once";
     EXPECT_EQ(memory.Unlock(), 0u);
     ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Lock"), 4, OLESTR("QlTestShm-Lock-M")), 0u);
+    // Another block guarded by the same mutex.
+    CTqlSharedMemory other;
+    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Lock2"), 4, OLESTR("QlTestShm-Lock-M")), 0u);
 
     EXPECT_EQ(memory.Lock(0), 0u);
     EXPECT_EQ(memory.Lock(0), 0u);
     EXPECT_EQ(memory.Unlock(), 0u);
+    EXPECT_EQ(LockElsewhere(other, 50), kErrorTimeout) << "still held once";
     EXPECT_EQ(memory.Unlock(), 0u);
     EXPECT_NE(memory.Unlock(), 0u) << "not held any more";
+    EXPECT_EQ(LockElsewhere(other, 10000), 0u);
+}
 
-    CForeignHolder holder("QlTestShm-Lock-M");
-    ASSERT_EQ(holder.WaitLocked(), 0u);
-    EXPECT_EQ(memory.Lock(50), kErrorTimeout);
+TEST(SharedMemory, ShieldHoldsTheLockForItsScope) {
+    CTqlSharedMemory memory;
+    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
+    CTqlSharedMemory other;
+    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
     {
-        CTqlSharedMemory::CShield shield(memory, true, 50);
-        EXPECT_FALSE(shield.IsLocked());
-        EXPECT_EQ(shield.GetResult(), kErrorTimeout);
+        CTqlSharedMemory::CShield shield(memory);
+        EXPECT_TRUE(shield.IsLocked());
+        EXPECT_EQ(shield.GetResult(), 0u);
+        EXPECT_EQ(LockElsewhere(other, 20), kErrorTimeout);
+        // A shield that could not lock says so.
+        EXPECT_EQ(Elsewhere([&] {
+                      CTqlSharedMemory::CShield refused(other, true, 20);
+                      return refused.IsLocked() ? 0u : refused.GetResult();
+                  }),
+                  kErrorTimeout);
     }
-    holder.Release();
-    EXPECT_EQ(memory.Lock(10000), 0u);
-    EXPECT_EQ(memory.Unlock(), 0u);
+    EXPECT_EQ(LockElsewhere(other, 10000), 0u);
+    {
+        CTqlSharedMemory::CShield unlocked(memory, false);
+        EXPECT_FALSE(unlocked.IsLocked());
+        EXPECT_EQ(unlocked.GetResult(), 0u);
+        EXPECT_EQ(LockElsewhere(other, 10000), 0u);
+    }
+}
+
+TEST(SharedMemory, CreateGivesUpWhenTheMutexStaysTaken) {
+    test::TraceRecorder traces;
+    CTqlSharedMemory holder;
+    ASSERT_EQ(holder.Create(OLESTR("QlTestShm-Holder"), 4, OLESTR("QlTestShm-Busy-M")), 0u);
+    ASSERT_EQ(holder.Lock(), 0u);
+    CTqlSharedMemory memory;
+    auto create = [&memory](DWORD timeout) {
+        return memory.Create(OLESTR("QlTestShm-Busy"), 4, OLESTR("QlTestShm-Busy-M"), nullptr,
+                             nullptr, FALSE, TqlPagingFile(), 0, timeout);
+    };
+    EXPECT_EQ(Elsewhere([&] { return create(30); }), kErrorTimeout);
+    EXPECT_FALSE(memory.IsCreated());
+    EXPECT_EQ(memory.Lock(0), 0u) << "no mutex is left open";
+    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- shield(this) failed, err=1460 ("));
+    ASSERT_EQ(holder.Unlock(), 0u);
+    EXPECT_EQ(create(10000), 0u);
 }
 
 TEST(SharedMemory, LockOfAThreadThatEndedIsTakenOver) {
@@ -214,52 +218,6 @@ TEST(SharedMemory, LockOfAThreadThatEndedIsTakenOver) {
     EXPECT_EQ(other.Unlock(), 0u);
 }
 
-TEST(SharedMemory, ShieldHoldsTheLockForItsScope) {
-    CTqlSharedMemory memory;
-    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
-    CTqlSharedMemory other;
-    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
-    auto lockFromOtherThread = [&other] {
-        return std::async(std::launch::async,
-                          [&other] {
-                              DWORD result = other.Lock(20);
-                              if (result == 0) other.Unlock();
-                              return result;
-                          })
-            .get();
-    };
-    {
-        CTqlSharedMemory::CShield shield(memory);
-        EXPECT_TRUE(shield.IsLocked());
-        EXPECT_EQ(shield.GetResult(), 0u);
-        EXPECT_EQ(lockFromOtherThread(), kErrorTimeout);
-    }
-    EXPECT_EQ(lockFromOtherThread(), 0u);
-    {
-        CTqlSharedMemory::CShield unlocked(memory, false);
-        EXPECT_FALSE(unlocked.IsLocked());
-        EXPECT_EQ(unlocked.GetResult(), 0u);
-        EXPECT_EQ(lockFromOtherThread(), 0u);
-    }
-}
-
-TEST(SharedMemory, CreateGivesUpWhenTheMutexStaysTaken) {
-    test::TraceRecorder traces;
-    CForeignHolder holder("QlTestShm-Busy-M");
-    ASSERT_EQ(holder.WaitLocked(), 0u);
-    CTqlSharedMemory memory;
-    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Busy"), 4, OLESTR("QlTestShm-Busy-M"), nullptr,
-                            nullptr, FALSE, TqlPagingFile(), 0, 30),
-              kErrorTimeout);
-    EXPECT_FALSE(memory.IsCreated());
-    EXPECT_EQ(memory.Lock(0), 0u) << "no mutex is left open";
-    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- shield(this) failed, err=1460 ("));
-    holder.Release();
-    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Busy"), 4, OLESTR("QlTestShm-Busy-M"), nullptr,
-                            nullptr, FALSE, TqlPagingFile(), 0, 10000),
-              0u);
-}
-
 TEST(SharedMemory, CloseGivesBackItsLocksAndAllowsANewCreate) {
     CTqlSharedMemory memory;
     ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
@@ -271,12 +229,7 @@ TEST(SharedMemory, CloseGivesBackItsLocksAndAllowsANewCreate) {
     memory.Close();
     EXPECT_FALSE(memory.IsCreated());
     EXPECT_EQ(memory.GetSize(), 0u);
-    DWORD fromOtherThread = std::async(std::launch::async, [&other] {
-                                DWORD result = other.Lock(1000);
-                                if (result == 0) other.Unlock();
-                                return result;
-                            }).get();
-    EXPECT_EQ(fromOtherThread, 0u);
+    EXPECT_EQ(LockElsewhere(other, 1000), 0u);
     EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
 }
 

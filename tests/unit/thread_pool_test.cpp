@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
+#include <future>
 #include <string>
 #include <thread>
 #include <utility>
@@ -28,61 +26,51 @@ constexpr DWORD kPossibleDeadlock = 1131;
 using test::Eventually;
 using test::kPatience;
 
-// Work items wait here until the test opens the gate; the test can wait until
-// a number of them arrived.
-class Gate {
-public:
-    void Arrive() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_arrived;
-        m_changed.notify_all();
-    }
-    void WaitUntilOpen() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_open; });
-    }
-    void Open() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-    bool WaitForArrivals(int count) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, kPatience, [&] { return m_arrived >= count; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_arrived = 0;
-    bool m_open = false;
+// A work item that waits until the test opens its gate; the test can wait
+// until it arrived. Each gate serves one work item.
+struct Gate {
+    std::promise<void> arrival;
+    std::promise<void> opener;
+    std::shared_future<void> open = opener.get_future().share();
+    bool Arrived() { return arrival.get_future().wait_for(kPatience) == std::future_status::ready; }
+    void Open() { opener.set_value(); }
 };
 
 DWORD WaitAtGate(LPVOID argument, HANDLE /*quitEvent*/) {
     auto* gate = static_cast<Gate*>(argument);
-    gate->Arrive();
-    gate->WaitUntilOpen();
+    gate->arrival.set_value();
+    gate->open.wait();
     return 0;
 }
 
-// Closes the pool at the end of the test, whatever it asserted.
+DWORD CountRun(LPVOID argument, HANDLE /*quitEvent*/) {
+    ++*static_cast<std::atomic<int>*>(argument);
+    return 0;
+}
+
+// Creates a pool and closes it at the end of the test, whatever it asserted.
 class PoolOwner {
 public:
-    PoolOwner(DWORD slots, DWORD idleExpiryMs, DWORD stopTimeoutMs) {
-        m_result = TqlCreateThreadPool(&m_pool, slots, idleExpiryMs, stopTimeoutMs);
+    explicit PoolOwner(DWORD slots, DWORD stopTimeoutMs = 30000,
+                       DWORD idleExpiryMs = kTqlPoolNoIdleExpiry) {
+        EXPECT_EQ(TqlCreateThreadPool(&m_pool, slots, idleExpiryMs, stopTimeoutMs), 0u);
     }
     ~PoolOwner() {
         if (m_pool != nullptr) TqlCloseThread(m_pool, FALSE);
     }
     PoolOwner(const PoolOwner&) = delete;
     PoolOwner& operator=(const PoolOwner&) = delete;
-    DWORD Result() const { return m_result; }
     HANDLE Get() const { return m_pool; }
+    DWORD Run(TqlThreadWorkFn work, LPVOID argument, DWORD slotTimeoutMs = kTqlInfinite) {
+        return TqlRunInPool(m_pool, work, argument, slotTimeoutMs, 0, 0);
+    }
+    DWORD Wait(BOOL waitAll, DWORD timeoutMs = kTqlInfinite) {
+        return TqlWaitThreadPool(m_pool, waitAll, timeoutMs);
+    }
     DWORD Close() { return TqlCloseThread(std::exchange(m_pool, nullptr), FALSE); }
 
 private:
     HANDLE m_pool = nullptr;
-    DWORD m_result;
 };
 
 TEST(ThreadPool, CreationRejectsArgumentsOutOfRange) {
@@ -97,7 +85,6 @@ TEST(ThreadPool, CreationRejectsArgumentsOutOfRange) {
     for (DWORD slots : {1u, 64u}) {
         for (DWORD expiry : {kTqlPoolMinIdleExpiryMs, kTqlPoolNoIdleExpiry}) {
             ASSERT_EQ(TqlCreateThreadPool(&pool, slots, expiry, 0), 0u);
-            ASSERT_NE(pool, nullptr);
             // A fresh pool has every slot idle.
             EXPECT_EQ(TqlWaitThreadPool(pool, TRUE, 0), 0u);
             EXPECT_EQ(TqlCloseThread(pool, FALSE), 0u);
@@ -106,16 +93,14 @@ TEST(ThreadPool, CreationRejectsArgumentsOutOfRange) {
 }
 
 TEST(ThreadPool, DispatchRejectsBadArguments) {
-    PoolOwner pool(1, kTqlPoolNoIdleExpiry, 1000);
-    ASSERT_EQ(pool.Result(), 0u);
+    PoolOwner pool(1);
     Gate gate;
     EXPECT_EQ(TqlRunInPool(pool.Get(), nullptr, &gate, 0, 0, 0), kInvalidParameter);
     EXPECT_EQ(TqlRunInPool(pool.Get(), WaitAtGate, &gate, 0, 1, 0), kInvalidParameter);
-    EXPECT_EQ(TqlRunInPool(nullptr, WaitAtGate, &gate, 0, 0, 0), kInvalidHandle);
     // The unused last argument is accepted whatever it is.
     gate.Open();
     EXPECT_EQ(TqlRunInPool(pool.Get(), WaitAtGate, &gate, kTqlInfinite, 0, 10000), 0u);
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
+    EXPECT_EQ(pool.Wait(TRUE), 0u);
 }
 
 TEST(ThreadPool, InvalidHandlesGive6) {
@@ -125,7 +110,6 @@ TEST(ThreadPool, InvalidHandlesGive6) {
     alignas(8) DWORD forged[16] = {0x0127BDF0, 0xAB67D980, 1};
     std::vector<HANDLE> invalid = {nullptr, reinterpret_cast<HANDLE>(std::uintptr_t{0x10}), forged,
                                    &gate};
-
     HANDLE closed = nullptr;
     ASSERT_EQ(TqlCreateThreadPool(&closed, 2, kTqlPoolNoIdleExpiry, 1000), 0u);
     ASSERT_EQ(TqlRunInPool(closed, WaitAtGate, &gate, kTqlInfinite, 0, 0), 0u);
@@ -140,71 +124,31 @@ TEST(ThreadPool, InvalidHandlesGive6) {
     }
 }
 
-struct RunLog {
-    std::atomic<int> runs{0};
-    std::atomic<int> withQuitEvent{0};
-};
-
-DWORD CountRun(LPVOID argument, HANDLE quitEvent) {
-    auto* log = static_cast<RunLog*>(argument);
-    if (quitEvent != nullptr && !TqlWaitForQuit(quitEvent, 0)) ++log->withQuitEvent;
-    ++log->runs;
-    return 0;
-}
-
-TEST(ThreadPool, RunsEveryItemAndWaitsUntilEverySlotIsIdle) {
-    PoolOwner pool(4, kTqlPoolNoIdleExpiry, 1000);
-    ASSERT_EQ(pool.Result(), 0u);
-    RunLog log;
-    for (int item = 0; item < 16; ++item)
-        ASSERT_EQ(TqlRunInPool(pool.Get(), CountRun, &log, kTqlInfinite, 0, 0), 0u);
-    ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
-    EXPECT_EQ(log.runs.load(), 16);
-    // Every item saw its thread's quit event, not yet signalled.
-    EXPECT_EQ(log.withQuitEvent.load(), 16);
-    EXPECT_EQ(pool.Close(), 0u);
-}
-
-TEST(ThreadPool, BusySingleSlotRefusesADispatchWithoutTimeOut) {
-    PoolOwner pool(1, kTqlPoolNoIdleExpiry, 30000);
-    ASSERT_EQ(pool.Result(), 0u);
-    Gate gate;
-    ASSERT_EQ(TqlRunInPool(pool.Get(), WaitAtGate, &gate, kTqlInfinite, 0, 0), 0u);
-    ASSERT_TRUE(gate.WaitForArrivals(1));
-
-    RunLog log;
-    EXPECT_EQ(TqlRunInPool(pool.Get(), CountRun, &log, 0, 0, 0), kNoIdleSlot);
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), FALSE, 0), 1u);
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, 0), 1u);
-
-    gate.Open();
-    ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
-    // The refused item never ran; once idle the slot takes work at once.
-    EXPECT_EQ(log.runs.load(), 0);
-    EXPECT_EQ(TqlRunInPool(pool.Get(), CountRun, &log, 0, 0, 0), 0u);
-    ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
-    EXPECT_EQ(log.runs.load(), 1);
-}
-
-TEST(ThreadPool, WaitsForOneOrForEveryIdleSlot) {
-    PoolOwner pool(2, kTqlPoolNoIdleExpiry, 30000);
-    ASSERT_EQ(pool.Result(), 0u);
+TEST(ThreadPool, BusySlotsRefuseADispatchAndWaitsSeeOneOrEveryIdleSlot) {
+    PoolOwner pool(2);
     Gate first;
     Gate second;
-    ASSERT_EQ(TqlRunInPool(pool.Get(), WaitAtGate, &first, kTqlInfinite, 0, 0), 0u);
-    ASSERT_TRUE(first.WaitForArrivals(1));
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), FALSE, 0), 0u);
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, 0), 1u);
+    ASSERT_EQ(pool.Run(WaitAtGate, &first), 0u);
+    ASSERT_TRUE(first.Arrived());
+    EXPECT_EQ(pool.Wait(FALSE, 0), 0u);
+    EXPECT_EQ(pool.Wait(TRUE, 0), 1u);
 
-    ASSERT_EQ(TqlRunInPool(pool.Get(), WaitAtGate, &second, kTqlInfinite, 0, 0), 0u);
-    ASSERT_TRUE(second.WaitForArrivals(1));
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), FALSE, 0), 1u);
+    ASSERT_EQ(pool.Run(WaitAtGate, &second), 0u);
+    ASSERT_TRUE(second.Arrived());
+    std::atomic<int> runs{0};
+    EXPECT_EQ(pool.Run(CountRun, &runs, 0), kNoIdleSlot);
+    EXPECT_EQ(pool.Wait(FALSE, 0), 1u);
 
     second.Open();
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), FALSE, kTqlInfinite), 0u);
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, 0), 1u);
+    EXPECT_EQ(pool.Wait(FALSE), 0u);
+    EXPECT_EQ(pool.Wait(TRUE, 0), 1u);
     first.Open();
-    EXPECT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
+    EXPECT_EQ(pool.Wait(TRUE), 0u);
+    // The refused item never ran; once idle a slot takes work at once.
+    EXPECT_EQ(runs.load(), 0);
+    EXPECT_EQ(pool.Run(CountRun, &runs, 0), 0u);
+    ASSERT_EQ(pool.Wait(TRUE), 0u);
+    EXPECT_EQ(runs.load(), 1);
 }
 
 struct QuitWatcher {
@@ -214,7 +158,7 @@ struct QuitWatcher {
 
 DWORD WaitForQuit(LPVOID argument, HANDLE quitEvent) {
     auto* watcher = static_cast<QuitWatcher*>(argument);
-    watcher->started.Arrive();
+    watcher->started.arrival.set_value();
     watcher->sawQuit = TqlWaitForQuit(quitEvent, kTqlInfinite);
     return 0;
 }
@@ -222,12 +166,11 @@ DWORD WaitForQuit(LPVOID argument, HANDLE quitEvent) {
 TEST(ThreadPool, ClosingSignalsTheQuitEventAndWaitsForTheWork) {
     test::TraceRecorder traces;
     // A stop time-out that only a broken quit event could reach.
-    PoolOwner pool(2, kTqlPoolNoIdleExpiry, 120000);
-    ASSERT_EQ(pool.Result(), 0u);
+    PoolOwner pool(2, 120000);
     QuitWatcher watchers[2];
     for (QuitWatcher& watcher : watchers) {
-        ASSERT_EQ(TqlRunInPool(pool.Get(), WaitForQuit, &watcher, kTqlInfinite, 0, 0), 0u);
-        ASSERT_TRUE(watcher.started.WaitForArrivals(1));
+        ASSERT_EQ(pool.Run(WaitForQuit, &watcher), 0u);
+        ASSERT_TRUE(watcher.started.Arrived());
     }
     EXPECT_EQ(pool.Close(), 0u);
     for (QuitWatcher& watcher : watchers) EXPECT_TRUE(watcher.sawQuit.load());
@@ -248,22 +191,14 @@ DWORD CloseOwnPool(LPVOID argument, HANDLE /*quitEvent*/) {
 }
 
 TEST(ThreadPool, AWorkItemCannotCloseItsOwnPool) {
-    PoolOwner pool(1, kTqlPoolNoIdleExpiry, 30000);
-    ASSERT_EQ(pool.Result(), 0u);
+    PoolOwner pool(1);
     SelfClose self;
     self.pool = pool.Get();
-    ASSERT_EQ(TqlRunInPool(pool.Get(), CloseOwnPool, &self, kTqlInfinite, 0, 0), 0u);
-    ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
+    ASSERT_EQ(pool.Run(CloseOwnPool, &self), 0u);
+    ASSERT_EQ(pool.Wait(TRUE), 0u);
     EXPECT_EQ(self.result.load(), kPossibleDeadlock);
     // The pool is untouched and still closes normally.
     EXPECT_EQ(pool.Close(), 0u);
-}
-
-int CountContaining(const test::TraceRecorder& traces, const std::string& a, const std::string& b) {
-    int count = 0;
-    for (const std::string& text : traces.Texts())
-        if (text.find(a) != std::string::npos && text.find(b) != std::string::npos) ++count;
-    return count;
 }
 
 TEST(ThreadPool, IdleThreadExpiresAndTheNextDispatchRefillsItsSlot) {
@@ -274,58 +209,57 @@ TEST(ThreadPool, IdleThreadExpiresAndTheNextDispatchRefillsItsSlot) {
         DWORD previous;
     } shortExpiry;
     test::TraceRecorder traces;
-    PoolOwner pool(1, kExpiryMs, 30000);
-    ASSERT_EQ(pool.Result(), 0u);
-    RunLog log;
-    ASSERT_EQ(TqlRunInPool(pool.Get(), CountRun, &log, kTqlInfinite, 0, 0), 0u);
-    ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
-    EXPECT_EQ(CountContaining(traces, "Pool thread 0x", " created"), 1);
+    auto created = [&traces] {
+        int count = 0;
+        for (const std::string& text : traces.Texts())
+            count += text.find("Pool thread 0x") != std::string::npos &&
+                     text.find(" created") != std::string::npos;
+        return count;
+    };
+    PoolOwner pool(1, 30000, kExpiryMs);
+    std::atomic<int> runs{0};
+    ASSERT_EQ(pool.Run(CountRun, &runs), 0u);
+    ASSERT_EQ(pool.Wait(TRUE), 0u);
+    EXPECT_EQ(created(), 1);
 
     const std::string expired = "is expired by timeout (" + std::to_string(kExpiryMs) + " ms)";
     ASSERT_TRUE(Eventually([&] { return traces.Contains(expired); }));
 
-    ASSERT_EQ(TqlRunInPool(pool.Get(), CountRun, &log, kTqlInfinite, 0, 0), 0u);
-    ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
-    EXPECT_EQ(log.runs.load(), 2);
-    EXPECT_EQ(CountContaining(traces, "Pool thread 0x", " created"), 2);
+    ASSERT_EQ(pool.Run(CountRun, &runs), 0u);
+    ASSERT_EQ(pool.Wait(TRUE), 0u);
+    EXPECT_EQ(runs.load(), 2);
+    EXPECT_EQ(created(), 2);
     EXPECT_EQ(pool.Close(), 0u);
 }
 
-struct Item {
-    int* slot;
-    int value;
-};
-
-DWORD StoreValue(LPVOID argument, HANDLE /*quitEvent*/) {
-    auto* item = static_cast<Item*>(argument);
-    *item->slot = item->value;  // plain write: the pool's waits must order it
+// Turns its slot's value positive when it was given its thread's quit event,
+// not yet signalled. A plain read and write: the pool's waits must order them.
+DWORD FlipSign(LPVOID argument, HANDLE quitEvent) {
+    auto* slot = static_cast<int*>(argument);
+    if (quitEvent != nullptr && !TqlWaitForQuit(quitEvent, 0)) *slot = -*slot;
     return 0;
 }
 
 TEST(ThreadPool, ParallelDispatchersShareTheSlots) {
-    PoolOwner pool(3, kTqlPoolNoIdleExpiry, 30000);
-    ASSERT_EQ(pool.Result(), 0u);
+    PoolOwner pool(3);
     constexpr int kDispatchers = 4;
     constexpr int kItemsEach = 25;
-    std::vector<int> results(kDispatchers * kItemsEach, 0);
-    std::vector<Item> items(results.size());
-    for (std::size_t i = 0; i < items.size(); ++i)
-        items[i] = Item{&results[i], static_cast<int>(i) + 1};
+    std::vector<int> slots(kDispatchers * kItemsEach);
+    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = -static_cast<int>(i) - 1;
     std::atomic<int> failures{0};
     std::vector<std::thread> dispatchers;
     for (int d = 0; d < kDispatchers; ++d) {
         dispatchers.emplace_back([&, d] {
             for (int i = 0; i < kItemsEach; ++i)
-                if (TqlRunInPool(pool.Get(), StoreValue, &items[d * kItemsEach + i], kTqlInfinite,
-                                 0, 0) != 0)
-                    ++failures;
+                if (pool.Run(FlipSign, &slots[d * kItemsEach + i]) != 0) ++failures;
         });
     }
     for (std::thread& dispatcher : dispatchers) dispatcher.join();
-    ASSERT_EQ(TqlWaitThreadPool(pool.Get(), TRUE, kTqlInfinite), 0u);
+    ASSERT_EQ(pool.Wait(TRUE), 0u);
     EXPECT_EQ(failures.load(), 0);
-    for (std::size_t i = 0; i < results.size(); ++i)
-        EXPECT_EQ(results[i], static_cast<int>(i) + 1) << i;
+    // Each item ran exactly once.
+    for (std::size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(slots[i], static_cast<int>(i) + 1);
+    EXPECT_EQ(pool.Close(), 0u);
 }
 
 DWORD Nothing(LPVOID /*argument*/, HANDLE /*quitEvent*/) { return 0; }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 #include "eventually.h"
 #include "support/sync/thread_pool.h"
@@ -23,6 +21,12 @@ struct Worker {
     HWND window = nullptr;    // of the closing thread
 };
 
+// Runs work on a fresh pool slot and waits until it started.
+void Start(HANDLE pool, TqlThreadWorkFn work, Worker& worker) {
+    ASSERT_EQ(TqlRunInPool(pool, work, &worker, INFINITE, 0, 0), 0u);
+    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
+}
+
 DWORD IgnoreQuit(LPVOID argument, HANDLE /*quitEvent*/) {
     auto* worker = static_cast<Worker*>(argument);
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &worker->thread,
@@ -36,8 +40,7 @@ TEST(ThreadPoolWin, HungWorkIsTerminatedWithExitCode1460) {
     HANDLE pool = nullptr;
     ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 200), 0u);
     Worker worker;
-    ASSERT_EQ(TqlRunInPool(pool, IgnoreQuit, &worker, INFINITE, 0, 0), 0u);
-    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
+    ASSERT_NO_FATAL_FAILURE(Start(pool, IgnoreQuit, worker));
 
     EXPECT_EQ(TqlCloseThread(pool, FALSE), 0u);
     EXPECT_TRUE(traces.Contains("hangs, kill it!"));
@@ -61,19 +64,7 @@ DWORD RunMessageLoop(LPVOID argument, HANDLE /*quitEvent*/) {
     return 0;
 }
 
-TEST(ThreadPoolWin, QuitMessageEndsAWorkerThatRunsAMessageLoop) {
-    test::TraceRecorder traces;
-    HANDLE pool = nullptr;
-    ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 120000), 0u);
-    Worker worker;
-    ASSERT_EQ(TqlRunInPool(pool, RunMessageLoop, &worker, INFINITE, 0, 0), 0u);
-    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
-    EXPECT_EQ(TqlCloseThread(pool, TRUE), 0u);
-    EXPECT_TRUE(worker.sawQuit.load());
-    EXPECT_FALSE(traces.Contains("hangs, kill it!"));
-    EXPECT_FALSE(traces.Contains("_PostThreadMessage(WM_QUIT) failed"));
-}
-
+// Has no message queue, so WM_QUIT cannot be posted to it.
 DWORD WaitForQuitEvent(LPVOID argument, HANDLE quitEvent) {
     auto* worker = static_cast<Worker*>(argument);
     worker->started = true;
@@ -81,16 +72,17 @@ DWORD WaitForQuitEvent(LPVOID argument, HANDLE quitEvent) {
     return 0;
 }
 
-TEST(ThreadPoolWin, AFailedQuitMessageIsTracedAndTheQuitEventStillWorks) {
+TEST(ThreadPoolWin, QuitMessageEndsAMessageLoopAndAFailedPostIsTraced) {
     test::TraceRecorder traces;
     HANDLE pool = nullptr;
-    ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 120000), 0u);
-    Worker worker;
-    ASSERT_EQ(TqlRunInPool(pool, WaitForQuitEvent, &worker, INFINITE, 0, 0), 0u);
-    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
-    // The worker has no message queue, so the message cannot be posted.
+    ASSERT_EQ(TqlCreateThreadPool(&pool, 2, kTqlPoolNoIdleExpiry, 120000), 0u);
+    Worker looping;
+    Worker queueless;
+    ASSERT_NO_FATAL_FAILURE(Start(pool, RunMessageLoop, looping));
+    ASSERT_NO_FATAL_FAILURE(Start(pool, WaitForQuitEvent, queueless));
     EXPECT_EQ(TqlCloseThread(pool, TRUE), 0u);
-    EXPECT_TRUE(worker.sawQuit.load());
+    EXPECT_TRUE(looping.sawQuit.load());
+    EXPECT_TRUE(queueless.sawQuit.load());
     EXPECT_TRUE(traces.Contains("TqlCloseThread()- _PostThreadMessage(WM_QUIT) failed, err="));
     EXPECT_FALSE(traces.Contains("hangs, kill it!"));
 }
@@ -99,11 +91,9 @@ constexpr UINT kPing = WM_APP + 1;
 std::atomic<int> g_pings{0};
 
 LRESULT CALLBACK CountPings(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kPing) {
-        ++g_pings;
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (message != kPing) return DefWindowProcW(window, message, wParam, lParam);
+    ++g_pings;
+    return 0;
 }
 
 // On quit, needs the closing thread to take a sent message before it can end.
@@ -122,19 +112,16 @@ TEST(ThreadPoolWin, ClosingPumpsMessagesAndKeepsItsOwnQuitMessage) {
     windowClass.lpfnWndProc = CountPings;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"QuillonThreadPoolTestWindow";
-    ATOM atom = RegisterClassW(&windowClass);
-    ASSERT_NE(atom, 0);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, windowClass.hInstance, nullptr);
-    ASSERT_NE(window, nullptr);
+    ASSERT_NE(RegisterClassW(&windowClass), 0);
+    Worker worker;
+    worker.window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                    nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(worker.window, nullptr);
 
     HANDLE pool = nullptr;
     ASSERT_EQ(TqlCreateThreadPool(&pool, 1, kTqlPoolNoIdleExpiry, 120000), 0u);
-    Worker worker;
-    worker.window = window;
     g_pings = 0;
-    ASSERT_EQ(TqlRunInPool(pool, PingCloserOnQuit, &worker, INFINITE, 0, 0), 0u);
-    ASSERT_TRUE(Eventually([&] { return worker.started.load(); }));
+    ASSERT_NO_FATAL_FAILURE(Start(pool, PingCloserOnQuit, worker));
 
     // A quit message meant for this thread's own loop survives the pumping.
     PostQuitMessage(7);
@@ -147,7 +134,7 @@ TEST(ThreadPoolWin, ClosingPumpsMessagesAndKeepsItsOwnQuitMessage) {
     EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
     EXPECT_EQ(message.wParam, 7u);
 
-    DestroyWindow(window);
+    DestroyWindow(worker.window);
     UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
 }
 
