@@ -10,7 +10,7 @@ namespace {
 
 using ql::test::Hex;
 
-// The documented body of an object-lifetime Ping sent without an object.
+// The body of an object-lifetime Ping sent without an object.
 const char* const kPingBody =
     "0C 00 00 00 01 00 06 00 FF 00 00 00"
     "00 00 00 00"
@@ -20,51 +20,17 @@ const char* const kPingBody =
 
 std::string Text(const ql::test::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-TEST(CallReaderTest, ReadsTheDocumentedPingBody) {
+TEST(CallReaderTest, RefusesTruncatedHeadersAndBadStreamHeaders) {
     std::string body = Text(Hex(kPingBody));
-    ASSERT_EQ(62u, body.size());
-    CallReader reader(test::Span(body));
-    EXPECT_EQ("", reader.Header().objectId);
-    EXPECT_TRUE(reader.Header().clsid == CLSID{});
-    EXPECT_TRUE(reader.Header().iid == test::kPersist);
-    EXPECT_EQ("Ping", reader.Header().method);
-    EXPECT_TRUE(reader.AtEnd());
-}
-
-TEST(CallReaderTest, ReadsAnObjectIdentifierAndLeavesTheArguments) {
-    std::string body = test::CallBody("obj-7", test::kPersist, "PerfTest",
-                                      [](CBinarySerializer& out) { out.WriteLong(5); });
-    CallReader reader(test::Span(body));
-    EXPECT_EQ("obj-7", reader.Header().objectId);
-    EXPECT_EQ("PerfTest", reader.Header().method);
-    EXPECT_FALSE(reader.AtEnd());
-    EXPECT_EQ(5, reader.In().ReadLong());
-    EXPECT_TRUE(reader.AtEnd());
-}
-
-TEST(CallReaderTest, RefusesEveryTruncationOfTheHeaders) {
-    std::string body = Text(Hex(kPingBody));
-    for (std::size_t size = 0; size < body.size(); ++size) {
-        SCOPED_TRACE(size);
-        std::string cut = body.substr(0, size);
-        EXPECT_THROW(CallReader reader(test::Span(cut)), ATL::CAtlException);
-    }
-}
-
-TEST(CallReaderTest, RefusesBadStreamHeaders) {
-    struct Case {
-        const char* name;
-        const char* header;
-    };
-    const Case cases[] = {
-        {"size below 12", "08 00 00 00 01 00 06 00 FF 00 00 00"},
-        {"newer version", "0C 00 00 00 02 00 06 00 FF 00 00 00"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string body = Text(Hex(kPingBody));
-        body.replace(0, 12, Text(Hex(c.header)));
-        EXPECT_THROW(CallReader reader(test::Span(body)), ATL::CAtlException);
+    std::vector<std::string> bad;
+    for (std::size_t size = 0; size < body.size(); ++size) bad.push_back(body.substr(0, size));
+    // A header size below 12, then a newer version.
+    for (const char* header :
+         {"08 00 00 00 01 00 06 00 FF 00 00 00", "0C 00 00 00 02 00 06 00 FF 00 00 00"})
+        bad.push_back(Text(Hex(header)) + body.substr(12));
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_THROW(CallReader reader(test::Span(bad[i])), ATL::CAtlException);
     }
 }
 

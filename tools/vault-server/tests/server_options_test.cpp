@@ -8,29 +8,17 @@ namespace {
 TEST(ServerOptionsTest, ReadsEveryOption) {
     ServerOptions options;
     std::string error;
-    ASSERT_TRUE(ParseServerOptions(
-        {"--http-port", "8080", "--https-port", "0", "--cert", "c.pem", "--key", "k.pem", "--user",
-         "D\\u:p", "--user", "D\\\\v:q:r", "--plan", "plan.json", "--threads", "4"},
-        options, error))
+    ASSERT_TRUE(
+        ParseServerOptions({"--http-port", "8080", "--https-port", "0", "--user", "D\\u:p",
+                            "--user", "D\\\\v:q:r", "--plan", "plan.json", "--threads", "4"},
+                           options, error))
         << error;
     EXPECT_EQ(8080, options.httpPort);
     EXPECT_EQ(0, options.httpsPort);
-    EXPECT_EQ("c.pem", options.certFile);
-    EXPECT_EQ("k.pem", options.keyFile);
     // A doubled backslash before the password is one; the password is kept.
     EXPECT_EQ((std::vector<std::string>{"D\\u:p", "D\\v:q:r"}), options.users);
     EXPECT_EQ("plan.json", options.planFile);
     EXPECT_EQ(4u, options.threads);
-}
-
-TEST(ServerOptionsTest, DefaultsToAnyPortTwoThreadsAndNoUsers) {
-    ServerOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseServerOptions({}, options, error));
-    EXPECT_EQ(0, options.httpPort);
-    EXPECT_EQ(0, options.httpsPort);
-    EXPECT_EQ(2u, options.threads);
-    EXPECT_TRUE(options.users.empty());
 }
 
 TEST(ServerOptionsTest, RefusesMistakes) {

@@ -25,14 +25,13 @@ inline std::span<const unsigned char> Span(const std::string& bytes) {
 
 // A call body: stream header, call header, then what args writes.
 inline std::string CallBody(const std::string& objectId, const IID& iid, const std::string& method,
-                            const std::function<void(CBinarySerializer&)>& args = {},
-                            const CLSID& clsid = CLSID{}) {
+                            const std::function<void(CBinarySerializer&)>& args = {}) {
     CReadWriteBinaryStream stream;
     CBinarySerializer out;
     out.SetHeader(wire::kRequestTagThreshold, wire::kProtocolVersion);
     out.Attach(&stream);
     out.WriteWideString(objectId.empty() ? nullptr : WidenAscii(objectId).c_str());
-    out.WriteGuid(clsid);
+    out.WriteGuid(CLSID{});
     out.WriteGuid(iid);
     out.WriteWideString(WidenAscii(method).c_str());
     if (args) args(out);
