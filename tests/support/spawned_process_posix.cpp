@@ -75,7 +75,8 @@ int SpawnedProcess::Stop() {
             kill(m_pid, SIGKILL);
             waitpid(m_pid, &status, 0);
         }
-        if (WIFEXITED(status)) exitStatus = WEXITSTATUS(status);
+        // Only a process that ended by itself has an exit status.
+        if (ended && WIFEXITED(status)) exitStatus = WEXITSTATUS(status);
         m_pid = -1;
     }
     if (m_output >= 0) close(m_output);
