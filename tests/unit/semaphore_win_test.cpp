@@ -1,14 +1,8 @@
-// The everyone-access security attributes, and kernel objects created with
-// them.
+// The everyone-access security attributes that named kernel objects are
+// created with.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "support/platform/security_attributes.h"
-#include "support/sync/semaphore.h"
 
 namespace ql {
 namespace {
@@ -26,19 +20,6 @@ TEST(SecurityAttributesWin, GrantEveryAccessWithoutInheritance) {
     EXPECT_TRUE(present);
     EXPECT_EQ(acl, nullptr);  // present and null: no restriction at all
     EXPECT_FALSE(defaulted);
-}
-
-TEST(SecurityAttributesWin, ANamedSemaphoreCreatedWithThemCanBeOpenedByName) {
-    std::wstring name = L"QuillonTest_EveryoneSemaphore_" + std::to_wstring(GetCurrentProcessId());
-    CTqlSemaphore semaphore(1, 1, name.c_str(), TqlGetEveryoneSecurityAttributes());
-    ASSERT_EQ(semaphore.CreateError(), 0u);
-    HANDLE opened = OpenSemaphoreW(SEMAPHORE_MODIFY_STATE | SYNCHRONIZE, FALSE, name.c_str());
-    ASSERT_NE(opened, nullptr);
-    EXPECT_EQ(WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
-    EXPECT_FALSE(semaphore.WaitFor(0));  // one count, taken through the other handle
-    EXPECT_TRUE(ReleaseSemaphore(opened, 1, nullptr));
-    EXPECT_TRUE(semaphore.WaitFor(0));
-    CloseHandle(opened);
 }
 
 }  // namespace
