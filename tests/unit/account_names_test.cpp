@@ -12,7 +12,12 @@
 #include "support/security/token_impersonator.h"
 #include "support/shared_state/process_heap.h"
 
-namespace ql {
+namespace ql::test {
+
+// The computer's name as the system itself gives it; each platform's test
+// file asks the system its own way.
+std::string SystemComputerName();
+
 namespace {
 
 // A SID laid out by hand: revision 1, the count, the six authority bytes and
@@ -28,6 +33,7 @@ std::vector<BYTE> Sid(std::vector<BYTE> authority, std::vector<DWORD> subAuthori
 }
 
 const std::vector<BYTE> kNtAuthority = {0, 0, 0, 0, 0, 5};
+const std::vector<BYTE> kEveryone = Sid({0, 0, 0, 0, 0, 1}, {0});
 
 std::string Text(const std::vector<BYTE>& sid, DWORD size = 200, DWORD expected = 0) {
     std::vector<WCHAR> buffer(size + 1, 'x');
@@ -48,21 +54,18 @@ TEST(SidToText, WritesTheStandardForm) {
     EXPECT_EQ(Text(Sid({0, 1, 0, 0, 0xab, 0}, {})), "S-1-0x00010000ab00");
 }
 
-TEST(SidToText, LongestIdentifierFitsItsExactSize) {
-    std::vector<DWORD> subs(15, 4294967295u);
-    std::vector<BYTE> sid = Sid({0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, subs);
+TEST(SidToText, LongestIdentifierFitsItsExactSizeAndLongerTextIsCut) {
+    std::vector<BYTE> longest =
+        Sid({0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, std::vector<DWORD>(15, 4294967295u));
     std::string expected = "S-1-0xffffffffffff";
     for (int i = 0; i < 15; ++i) expected += "-4294967295";
-    EXPECT_EQ(Text(sid, static_cast<DWORD>(expected.size() + 1)), expected);
-}
+    EXPECT_EQ(Text(longest, static_cast<DWORD>(expected.size() + 1)), expected);
 
-TEST(SidToText, CutsALongTextAndSaysSo) {
     std::vector<BYTE> sid = Sid(kNtAuthority, {21, 1000});
+    EXPECT_EQ(Text(sid, 14), "S-1-5-21-1000");
+    EXPECT_EQ(Text(sid, 13, ERROR_INSUFFICIENT_BUFFER), "S-1-5-21-100");
     EXPECT_EQ(Text(sid, 5, ERROR_INSUFFICIENT_BUFFER), "S-1-");
     EXPECT_EQ(Text(sid, 1, ERROR_INSUFFICIENT_BUFFER), "");
-    EXPECT_EQ(Text(sid, 12, ERROR_INSUFFICIENT_BUFFER), "S-1-5-21-10");
-    EXPECT_EQ(Text(sid, 13, ERROR_INSUFFICIENT_BUFFER), "S-1-5-21-100");
-    EXPECT_EQ(Text(sid, 14), "S-1-5-21-1000");
 }
 
 TEST(SidToText, RejectsBadArguments) {
@@ -94,13 +97,6 @@ std::vector<BYTE> ProcessUserSid() {
     return std::vector<BYTE>(sid, sid + TqlSidByteLength(sid[1]));
 }
 
-std::string ComputerName() {
-    WCHAR name[kTqlMaxNameChars] = {};
-    DWORD size = kTqlMaxNameChars;
-    EXPECT_EQ(TqlGetComputerName(name, &size), 0u);
-    return ToUtf8(name);
-}
-
 struct Lookup {
     DWORD error = 0;
     std::string name;
@@ -130,38 +126,34 @@ TEST(LookupNameFromSid, LocalAccountDropsTheComputerNameWhenAskedAndMustFit) {
     Lookup dropped = LookUp(sid, TRUE);
     ASSERT_EQ(dropped.error, 0u);
     // Where the process runs under a domain account the domain stays.
-    EXPECT_EQ(dropped.name, domain == ComputerName() ? user : full.name);
+    EXPECT_EQ(dropped.name, domain == SystemComputerName() ? user : full.name);
 
     DWORD exact = static_cast<DWORD>(FromUtf8(full.name).size() + 1);
     EXPECT_EQ(LookUp(sid, FALSE, exact).name, full.name);
     EXPECT_EQ(LookUp(sid, FALSE, exact - 1).error, ERROR_INSUFFICIENT_BUFFER);
 }
 
-TEST(LookupNameFromSid, WellKnownGroupIsTheBareNameAndMustFit) {
-    std::vector<BYTE> everyone = Sid({0, 0, 0, 0, 0, 1}, {0});
+TEST(LookupNameFromSid, WellKnownGroupIsTheBareNameAndBadOrUnknownSidsFail) {
     for (BOOL drop : {FALSE, TRUE}) {
-        Lookup found = LookUp(everyone, drop, 9);
+        Lookup found = LookUp(kEveryone, drop, 9);
         EXPECT_EQ(found.error, 0u);
         EXPECT_EQ(found.name, "Everyone");
         EXPECT_EQ(found.use, kTqlSidTypeWellKnownGroup);
     }
-    Lookup tooSmall = LookUp(everyone, FALSE, 8);
+    Lookup tooSmall = LookUp(kEveryone, FALSE, 8);
     EXPECT_EQ(tooSmall.error, ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(tooSmall.name, "");
-}
 
-TEST(LookupNameFromSid, RejectsBadArgumentsAndUnknownIdentifiers) {
-    std::vector<BYTE> everyone = Sid({0, 0, 0, 0, 0, 1}, {0});
     WCHAR buffer[64];
     EXPECT_EQ(TqlLookupNameFromSid(nullptr, buffer, 64, FALSE, nullptr), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(TqlLookupNameFromSid(everyone.data(), nullptr, 64, FALSE, nullptr),
+    EXPECT_EQ(TqlLookupNameFromSid(kEveryone.data(), nullptr, 64, FALSE, nullptr),
               ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(TqlLookupNameFromSid(everyone.data(), buffer, 0, FALSE, nullptr),
+    EXPECT_EQ(TqlLookupNameFromSid(kEveryone.data(), buffer, 0, FALSE, nullptr),
               ERROR_INVALID_PARAMETER);
     // The name use is optional.
-    EXPECT_EQ(TqlLookupNameFromSid(everyone.data(), buffer, 64, FALSE, nullptr), 0u);
+    EXPECT_EQ(TqlLookupNameFromSid(kEveryone.data(), buffer, 64, FALSE, nullptr), 0u);
 
-    std::vector<BYTE> invalid = everyone;
+    std::vector<BYTE> invalid = kEveryone;
     invalid[0] = 3;
     EXPECT_EQ(TqlLookupNameFromSid(invalid.data(), buffer, 64, FALSE, nullptr),
               kTqlErrorInvalidSid);
@@ -169,8 +161,8 @@ TEST(LookupNameFromSid, RejectsBadArgumentsAndUnknownIdentifiers) {
     EXPECT_EQ(TqlLookupNameFromSid(nobody.data(), buffer, 64, FALSE, nullptr), kTqlErrorNoneMapped);
 }
 
-TEST(ComputerName, ReportsTheSizeItNeeds) {
-    std::string name = ComputerName();
+TEST(ComputerName, IsTheSystemsAndReportsTheSizeItNeeds) {
+    std::string name = SystemComputerName();
     ASSERT_FALSE(name.empty());
     DWORD length = static_cast<DWORD>(FromUtf8(name).size());
 
@@ -191,4 +183,4 @@ TEST(ComputerName, ReportsTheSizeItNeeds) {
 }
 
 }  // namespace
-}  // namespace ql
+}  // namespace ql::test

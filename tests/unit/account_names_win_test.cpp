@@ -2,24 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "support/base/wide_string.h"
 #include "support/security/account_names.h"
 
-namespace ql {
-namespace {
+namespace ql::test {
 
-TEST(AccountNamesWin, ComputerNameIsTheSystems) {
-    WCHAR expected[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD expectedSize = MAX_COMPUTERNAME_LENGTH + 1;
-    ASSERT_TRUE(GetComputerNameW(expected, &expectedSize));
-    WCHAR name[kTqlMaxNameChars] = {};
-    DWORD size = kTqlMaxNameChars;
-    ASSERT_EQ(TqlGetComputerName(name, &size), 0u);
-    EXPECT_EQ(ToUtf8(name), ToUtf8(expected));
-    EXPECT_EQ(size, expectedSize);
+std::string SystemComputerName() {
+    WCHAR name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    EXPECT_TRUE(GetComputerNameW(name, &size));
+    return ToUtf8(name);
 }
+
+namespace {
 
 TEST(AccountNamesWin, LocalSystemIsAWellKnownName) {
     BYTE system[TqlSidByteLength(1)] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};  // S-1-5-18
@@ -32,4 +28,4 @@ TEST(AccountNamesWin, LocalSystemIsAWellKnownName) {
 }
 
 }  // namespace
-}  // namespace ql
+}  // namespace ql::test

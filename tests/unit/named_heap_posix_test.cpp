@@ -1,5 +1,6 @@
 // Blocks carry their heap here, so a block given to the wrong heap is
-// refused rather than corrupting either.
+// refused rather than corrupting either; and there is no low-fragmentation
+// mode to ask for.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +8,8 @@
 #include "support/shared_state/named_heap.h"
 #include "trace_recorder.h"
 
-namespace ql {
+namespace ql::test {
+
 namespace {
 
 TEST(NamedHeapPosix, BlockOfAnotherHeapIsRefused) {
@@ -33,4 +35,4 @@ TEST(NamedHeapPosix, LowFragmentationModeIsReportedUnsupported) {
 }
 
 }  // namespace
-}  // namespace ql
+}  // namespace ql::test

@@ -19,12 +19,12 @@
 #include "support/shared_state/process_heap.h"
 #include "trace_recorder.h"
 
-namespace ql {
+namespace ql::test {
 namespace {
 
-bool AllZero(const void* block, std::size_t bytes) {
+bool Filled(const void* block, std::size_t bytes, unsigned char value = 0) {
     const auto* p = static_cast<const unsigned char*>(block);
-    return std::all_of(p, p + bytes, [](unsigned char c) { return c == 0; });
+    return std::all_of(p, p + bytes, [value](unsigned char c) { return c == value; });
 }
 
 std::string Hex(const void* address) {
@@ -36,13 +36,13 @@ std::string Hex(const void* address) {
 TEST(NamedHeap, SharedHeapZeroFillsBlocksAndGrowth) {
     auto* block = static_cast<unsigned char*>(TqlAlloc(100));
     ASSERT_NE(block, nullptr);
-    EXPECT_TRUE(AllZero(block, 100));
+    EXPECT_TRUE(Filled(block, 100));
     std::memset(block, 0xAB, 100);
 
     auto* grown = static_cast<unsigned char*>(TqlReAlloc(block, 5000));
     ASSERT_NE(grown, nullptr);
-    EXPECT_TRUE(std::all_of(grown, grown + 100, [](unsigned char c) { return c == 0xAB; }));
-    EXPECT_TRUE(AllZero(grown + 100, 4900));
+    EXPECT_TRUE(Filled(grown, 100, 0xAB));
+    EXPECT_TRUE(Filled(grown + 100, 4900));
 
     // Shrinking keeps the head; growing again zeroes what was cut off.
     std::memset(grown, 0xCD, 5000);
@@ -50,27 +50,22 @@ TEST(NamedHeap, SharedHeapZeroFillsBlocksAndGrowth) {
     ASSERT_NE(shrunk, nullptr);
     auto* regrown = static_cast<unsigned char*>(TqlReAlloc(shrunk, 20));
     ASSERT_NE(regrown, nullptr);
-    EXPECT_TRUE(std::all_of(regrown, regrown + 10, [](unsigned char c) { return c == 0xCD; }));
-    EXPECT_TRUE(AllZero(regrown + 10, 10));
+    EXPECT_TRUE(Filled(regrown, 10, 0xCD));
+    EXPECT_TRUE(Filled(regrown + 10, 10));
+
+    // Impossible sizes fail and leave the block alone.
+    const std::size_t huge = std::numeric_limits<std::size_t>::max() / 2;
+    EXPECT_EQ(TqlAlloc(huge), nullptr);
+    EXPECT_EQ(TqlAlloc(std::numeric_limits<std::size_t>::max()), nullptr);
+    EXPECT_EQ(TqlReAlloc(regrown, huge), nullptr);
+    EXPECT_TRUE(Filled(regrown, 10, 0xCD));
     EXPECT_EQ(TqlFree(regrown), 0u);
 
     void* fresh = TqlReAlloc(nullptr, 64);
     ASSERT_NE(fresh, nullptr);
-    EXPECT_TRUE(AllZero(fresh, 64));
+    EXPECT_TRUE(Filled(fresh, 64));
     EXPECT_EQ(TqlFree(fresh), 0u);
     EXPECT_EQ(TqlFree(nullptr), 0u);
-}
-
-TEST(NamedHeap, ImpossibleSizesFailAndLeaveTheBlockAlone) {
-    const std::size_t huge = std::numeric_limits<std::size_t>::max() / 2;
-    EXPECT_EQ(TqlAlloc(huge), nullptr);
-    EXPECT_EQ(TqlAlloc(std::numeric_limits<std::size_t>::max()), nullptr);
-    auto* block = static_cast<char*>(TqlAlloc(8));
-    ASSERT_NE(block, nullptr);
-    std::memcpy(block, "1234567", 8);
-    EXPECT_EQ(TqlReAlloc(block, huge), nullptr);
-    EXPECT_STREQ(block, "1234567");
-    EXPECT_EQ(TqlFree(block), 0u);
 }
 
 TEST(NamedHeap, EqualNamesShareOneHeapThatOutlivesItsUsers) {
@@ -83,12 +78,12 @@ TEST(NamedHeap, EqualNamesShareOneHeapThatOutlivesItsUsers) {
     EXPECT_EQ(second.GetHeap(), heap);
     EXPECT_NE(unrelated.GetHeap(), heap);
     EXPECT_NE(unrelated.GetHeap(), nullptr);
-    EXPECT_TRUE(
-        traces.Contains("Heap " + Hex(heap) + " (name=QlTestHeap-Shared) has been created"));
-    EXPECT_TRUE(traces.Contains("Heap " + Hex(heap) + " already exist, do nothing"));
-    EXPECT_TRUE(
-        traces.Contains("CTqlSingletonProcessHeap::CTqlSingletonProcessHeap()- "
-                        "pwszHeapName='QlTestHeap-Shared'"));
+    const std::string scope = "CTqlSingletonProcessHeap::CTqlSingletonProcessHeap()- ";
+    for (const std::string& text :
+         {scope + "pwszHeapName='QlTestHeap-Shared'",
+          "Heap " + Hex(heap) + " (name=QlTestHeap-Shared) has been created",
+          "Heap " + Hex(heap) + " already exist, do nothing"})
+        EXPECT_TRUE(traces.Contains(text)) << text;
 
     auto* block = static_cast<char*>(first->Alloc(16));
     ASSERT_NE(block, nullptr);
@@ -130,8 +125,8 @@ TEST(NamedHeap, HeapThatCannotBeSetUpFailsEveryAllocation) {
 
 // Many threads at once: each with its own user of one named TLS (as separate
 // modules would be) and the shared one, all allocating from the shared heap.
-// Returns the failures seen by each thread.
-std::vector<int> RunThreadsOnSharedState(LPCWSTR tlsName, int rounds) {
+// Returns the number of failures seen.
+int RunThreadsOnSharedState(LPCWSTR tlsName, int rounds) {
     constexpr int kThreads = 6;
     CTqlNamedTls shared(tlsName, 2, FALSE);
     std::vector<int> failures(kThreads, shared.IsInitialized() ? 0 : 1);
@@ -155,12 +150,12 @@ std::vector<int> RunThreadsOnSharedState(LPCWSTR tlsName, int rounds) {
 
                 std::size_t bytes = 1 + static_cast<std::size_t>((round * 37 + t * 11) % 700);
                 auto* block = static_cast<unsigned char*>(TqlAlloc(bytes));
-                if (block == nullptr || !AllZero(block, bytes)) ++failed;
+                if (block == nullptr || !Filled(block, bytes)) ++failed;
                 if (block == nullptr) continue;
                 std::memset(block, t + 1, bytes);
                 auto* grown = static_cast<unsigned char*>(TqlReAlloc(block, bytes * 2));
-                if (grown == nullptr || grown[0] != t + 1 || grown[bytes - 1] != t + 1 ||
-                    !AllZero(grown + bytes, bytes))
+                if (grown == nullptr || !Filled(grown, bytes, static_cast<unsigned char>(t + 1)) ||
+                    !Filled(grown + bytes, bytes))
                     ++failed;
                 blocks.push_back(grown != nullptr ? grown : block);
                 if (blocks.size() > 16) {
@@ -174,20 +169,19 @@ std::vector<int> RunThreadsOnSharedState(LPCWSTR tlsName, int rounds) {
         });
     }
     for (auto& thread : threads) thread.join();
-    return failures;
+    int total = 0;
+    for (int failed : failures) total += failed;
+    return total;
 }
 
+// Once quiet, and once with every trace of the shared state on (the tracer
+// itself then uses a named TLS from every thread).
 TEST(SharedStateConcurrency, ThreadsShareOneNamedTlsAndTheHeap) {
-    std::vector<int> failures = RunThreadsOnSharedState(OLESTR("QlTestTls-Concurrent"), 400);
-    for (std::size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
-}
-
-TEST(SharedStateConcurrency, ThreadsTraceWhileTheyShareState) {
-    test::TraceRecorder traces;  // every trace of the shared state is on
-    std::vector<int> failures = RunThreadsOnSharedState(OLESTR("QlTestTls-Traced"), 50);
-    for (std::size_t t = 0; t < failures.size(); ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+    EXPECT_EQ(RunThreadsOnSharedState(OLESTR("QlTestTls-Concurrent"), 400), 0);
+    test::TraceRecorder traces;
+    EXPECT_EQ(RunThreadsOnSharedState(OLESTR("QlTestTls-Traced"), 50), 0);
     EXPECT_TRUE(traces.Contains("CTqlNamedTls::GetValue()  end  : this="));
 }
 
 }  // namespace
-}  // namespace ql
+}  // namespace ql::test

@@ -1,6 +1,7 @@
-// Named heaps on Windows are private heaps of the system, in the
-// low-fragmentation mode; the shared state behind them and behind named TLS
-// is made of real named kernel objects, named after the process.
+// Named heaps on Windows are private heaps of the system, which accepts the
+// request for the low-fragmentation mode; the shared state behind them and
+// behind named TLS is made of real named kernel objects, named after the
+// process.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -12,7 +13,8 @@
 #include "support/shared_state/process_heap.h"
 #include "trace_recorder.h"
 
-namespace ql {
+namespace ql::test {
+
 namespace {
 
 TEST(NamedHeapWin, SharedHeapIsAPrivateHeapOfItsOwn) {
@@ -30,8 +32,8 @@ TEST(NamedHeapWin, NewHeapAsksForTheLowFragmentationMode) {
     test::TraceRecorder traces;
     CTqlSingletonProcessHeap heap(OLESTR("QlTestHeap-Lfh"));
     ASSERT_NE(heap.GetHeap(), nullptr);
-    // The system accepts the request (Wine too, though it does not report
-    // the mode back through HeapQueryInformation).
+    // Wine accepts the request too, though it does not report the mode back
+    // through HeapQueryInformation.
     EXPECT_TRUE(
         traces.Contains("CTqlSingletonProcessHeap::CTqlSingletonProcessHeap()- Try "
                         "enabling LFH for heap 'QlTestHeap-Lfh', result 1, last error "));
@@ -59,4 +61,4 @@ TEST(NamedHeapWin, NamedStateUsesNamedKernelObjects) {
 }
 
 }  // namespace
-}  // namespace ql
+}  // namespace ql::test

@@ -40,7 +40,13 @@ DWORD BlockCount(LPCWSTR name) {
     return *static_cast<const DWORD*>(memory.GetData());
 }
 
-TEST(NamedTls, TwoModulesShareOneIndexPerLocation) {
+// The calling thread's value of a location; P(1) when it cannot be had.
+LPVOID ValueOf(CTqlNamedTls& tls, DWORD location) {
+    LPVOID value = P(1);
+    return tls.GetValue(location, &value) ? value : P(1);
+}
+
+TEST(NamedTls, UsersOfANameShareItsIndexesWithValuesPerThread) {
     test::TraceRecorder traces;
     CTqlNamedTls first(OLESTR("QlTestTls-Shared"), 2, FALSE);
     CTqlNamedTls second(OLESTR("QlTestTls-Shared"), 2, FALSE);
@@ -50,92 +56,70 @@ TEST(NamedTls, TwoModulesShareOneIndexPerLocation) {
                                 ", Shared memory already initialized."));
     EXPECT_EQ(BlockCount(OLESTR("QlTestTls-Shared")), 2u);
 
-    LPVOID value = P(1);
-    ASSERT_TRUE(second.GetValue(0, &value));
-    EXPECT_EQ(value, nullptr) << "a new slot starts null";
+    EXPECT_EQ(ValueOf(second, 0), nullptr) << "a new slot starts null";
     LPVOID old = P(1);
     ASSERT_TRUE(first.SetValue(1, P(0x1234), &old));
     EXPECT_EQ(old, nullptr);
-    ASSERT_TRUE(second.GetValue(1, &value));
-    EXPECT_EQ(value, P(0x1234));
+    EXPECT_EQ(ValueOf(second, 1), P(0x1234));
     ASSERT_TRUE(second.SetValue(1, P(0x5678), &old));
     EXPECT_EQ(old, P(0x1234));
-    ASSERT_TRUE(first.GetValue(1, &value));
-    EXPECT_EQ(value, P(0x5678));
+    EXPECT_EQ(ValueOf(first, 1), P(0x5678));
+
+    // Another thread has values of its own.
+    auto other = std::async(std::launch::async, [] {
+        CTqlNamedTls mine(OLESTR("QlTestTls-Shared"), 2, FALSE);
+        LPVOID before = ValueOf(mine, 1);
+        return before == nullptr && mine.SetValue(1, P(22), nullptr) && ValueOf(mine, 1) == P(22);
+    });
+    EXPECT_TRUE(other.get());
+    EXPECT_EQ(ValueOf(first, 1), P(0x5678));
     EXPECT_TRUE(first.SetValue(1, nullptr, nullptr)) << "the old value may go unasked";
-}
 
-TEST(NamedTls, ModuleInstancesAreSharedWithEveryUserOfTheirNames) {
-    CTqlNamedTls& slot = TqlTraceTls();
-    ASSERT_TRUE(slot.IsInitialized());
-    EXPECT_EQ(&TqlTraceTls(), &slot);
-    CTqlNamedTls otherModule(OLESTR("TqlTraceTls"), 1, FALSE);
-    ASSERT_TRUE(otherModule.IsInitialized());
-
-    LPVOID saved = nullptr;
-    ASSERT_TRUE(slot.SetValue(0, P(3), &saved));
-    LPVOID depth = nullptr;
-    EXPECT_TRUE(otherModule.GetValue(0, &depth));
-    EXPECT_EQ(depth, P(3));
-    ASSERT_TRUE(otherModule.SetValue(0, P(4), nullptr));
-    EXPECT_TRUE(slot.GetValue(0, &depth));
-    EXPECT_EQ(depth, P(4));
-    EXPECT_FALSE(slot.GetValue(1, &depth)) << "one location only";
-    slot.SetValue(0, saved, nullptr);
-
-    CTqlNamedTls& createVault = TqlCreateVaultObjectTls();
-    ASSERT_TRUE(createVault.IsInitialized());
-    EXPECT_TRUE(createVault.GetValue(1, &depth));
-    EXPECT_FALSE(createVault.GetValue(2, &depth));
-    EXPECT_EQ(BlockCount(OLESTR("CreateVaultObject")), 2u);
-}
-
-TEST(NamedTls, LocationAtTheCountIsRefusedAndOutValuesStayAlone) {
-    CTqlNamedTls tls(OLESTR("QlTestTls-Bounds"), 2, FALSE);
-    ASSERT_TRUE(tls.IsInitialized());
+    // Locations from the count on are refused, the out values left alone.
     LPVOID value = P(0xAAAA);
-    EXPECT_FALSE(tls.GetValue(2, &value));
+    EXPECT_FALSE(first.GetValue(2, &value));
+    EXPECT_FALSE(first.GetValue(0xFFFFFFFFu, &value));
+    EXPECT_FALSE(first.SetValue(2, P(1), &value));
     EXPECT_EQ(value, P(0xAAAA));
-    EXPECT_FALSE(tls.GetValue(0xFFFFFFFFu, &value));
-    EXPECT_EQ(value, P(0xAAAA));
-    LPVOID old = P(0xBBBB);
-    EXPECT_FALSE(tls.SetValue(2, P(1), &old));
-    EXPECT_EQ(old, P(0xBBBB));
-    EXPECT_FALSE(tls.GetValue(0, nullptr));
-
+    EXPECT_FALSE(first.GetValue(0, nullptr));
     // A user that asks for more locations than the block was set up with
     // gets only those.
-    CTqlNamedTls wider(OLESTR("QlTestTls-Bounds"), 5, FALSE);
+    CTqlNamedTls wider(OLESTR("QlTestTls-Shared"), 5, FALSE);
     ASSERT_TRUE(wider.IsInitialized());
     EXPECT_TRUE(wider.GetValue(1, &value));
     EXPECT_FALSE(wider.GetValue(2, &value));
 }
 
-TEST(NamedTls, ValuesArePerThread) {
-    CTqlNamedTls tls(OLESTR("QlTestTls-Threads"), 1, FALSE);
-    ASSERT_TRUE(tls.SetValue(0, P(11), nullptr));
-    auto other = std::async(std::launch::async, [] {
-        CTqlNamedTls mine(OLESTR("QlTestTls-Threads"), 1, FALSE);
-        LPVOID seen = P(1);
-        bool read = mine.GetValue(0, &seen);
-        bool written = mine.SetValue(0, P(22), nullptr);
-        LPVOID after = nullptr;
-        mine.GetValue(0, &after);
-        return read && written && seen == nullptr && after == P(22);
-    });
-    EXPECT_TRUE(other.get());
-    LPVOID value = nullptr;
-    ASSERT_TRUE(tls.GetValue(0, &value));
-    EXPECT_EQ(value, P(11));
+// The instances this module makes while it loads are shared by name with
+// every other user, with as many locations as they were made with.
+TEST(NamedTls, ModuleInstancesAreSharedWithEveryUserOfTheirNames) {
+    EXPECT_EQ(&TqlTraceTls(), &TqlTraceTls());
+    const struct {
+        CTqlNamedTls& tls;
+        LPCWSTR name;
+        DWORD locations;
+    } rows[] = {{TqlTraceTls(), OLESTR("TqlTraceTls"), 1},
+                {TqlCreateVaultObjectTls(), OLESTR("CreateVaultObject"), 2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(ToUtf8(row.name));
+        ASSERT_TRUE(row.tls.IsInitialized());
+        EXPECT_EQ(BlockCount(row.name), row.locations);
+        CTqlNamedTls otherModule(row.name, 1, FALSE);
+        DWORD last = row.locations - 1;
+        LPVOID saved = nullptr;
+        ASSERT_TRUE(row.tls.SetValue(last, P(3), &saved));
+        EXPECT_EQ(ValueOf(otherModule, last), P(3));
+        ASSERT_TRUE(otherModule.SetValue(last, P(4), nullptr));
+        EXPECT_EQ(ValueOf(row.tls, last), P(4));
+        EXPECT_EQ(ValueOf(row.tls, row.locations), P(1)) << "no location beyond the count";
+        row.tls.SetValue(last, saved, nullptr);
+    }
 }
 
 TEST(NamedTls, FreeOnDestructionEndsTheIndexesForEveryUser) {
     CTqlNamedTls keeper(OLESTR("QlTestTls-Free"), 1, FALSE);
     ASSERT_TRUE(keeper.IsInitialized());
-    {
-        CTqlNamedTls freer(OLESTR("QlTestTls-Free"), 1, TRUE);
-        ASSERT_TRUE(freer.IsInitialized());
-    }
+    { CTqlNamedTls freer(OLESTR("QlTestTls-Free"), 1, TRUE); }
     EXPECT_EQ(BlockCount(OLESTR("QlTestTls-Free")), 0u);
     LPVOID value = P(5);
     EXPECT_FALSE(keeper.GetValue(0, &value));
@@ -145,8 +129,7 @@ TEST(NamedTls, FreeOnDestructionEndsTheIndexesForEveryUser) {
     CTqlNamedTls again(OLESTR("QlTestTls-Free"), 1, FALSE);
     ASSERT_TRUE(again.IsInitialized());
     ASSERT_TRUE(again.SetValue(0, P(9), nullptr));
-    EXPECT_TRUE(keeper.GetValue(0, &value));
-    EXPECT_EQ(value, P(9));
+    EXPECT_EQ(ValueOf(keeper, 0), P(9));
     again.SetValue(0, nullptr, nullptr);
 }
 
@@ -210,8 +193,7 @@ TEST(NamedTls, TracesEveryStepWithItsValues) {
         CTqlNamedTls tls(OLESTR("QlTestTls-Traced"), 3, TRUE);
         self = Hex(&tls);
         tls.SetValue(1, P(0xBEEF), nullptr);
-        LPVOID value = nullptr;
-        tls.GetValue(1, &value);
+        ValueOf(tls, 1);
         tls.SetValue(1, nullptr, nullptr);
     }
     const std::string expected[] = {
@@ -231,8 +213,7 @@ TEST(NamedTls, TracesEveryStepWithItsValues) {
     std::size_t next = 0;
     for (const auto& message : traces.Messages()) {
         if (next < std::size(expected) && message.text == expected[next]) {
-            EXPECT_EQ(message.component, "RT");
-            EXPECT_EQ(message.level, 5);
+            EXPECT_EQ(message.component + std::to_string(message.level), "RT5");
             ++next;
         }
     }

@@ -7,11 +7,9 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
-#include <regex>
 #include <string>
 #include <thread>
 
-#include "support/base/wide_string.h"
 #include "temp_dir.h"
 #include "trace_recorder.h"
 
@@ -38,16 +36,27 @@ DWORD LockElsewhere(CTqlSharedMemory& memory, DWORD timeout) {
     });
 }
 
+// A failed Create leaves neither a view nor a mutex behind.
+void ExpectNothingOpen(CTqlSharedMemory& memory) {
+    EXPECT_FALSE(memory.IsCreated());
+    EXPECT_EQ(memory.GetData(), nullptr);
+    EXPECT_EQ(memory.Lock(0), 0u) << "without a mutex locking succeeds at once";
+    EXPECT_EQ(memory.Unlock(), 0u);
+}
+
+// Maps the first `size` bytes of an open file.
+DWORD MapFile(CTqlSharedMemory& memory, DWORD size, HANDLE file, BOOL readOnly) {
+    return memory.Create(nullptr, size, nullptr, nullptr, nullptr, readOnly, file);
+}
+
 TEST(SharedMemory, RefusesSizeZeroAndASecondCreate) {
     test::TraceRecorder traces;
     CTqlSharedMemory memory;
     EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Twice"), 0, OLESTR("QlTestShm-Twice-M")),
               kErrorInvalidParameter);
-    EXPECT_FALSE(memory.IsCreated());
-    EXPECT_EQ(memory.GetData(), nullptr);
+    ExpectNothingOpen(memory);
 
     ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Twice"), 16, OLESTR("QlTestShm-Twice-M")), 0u);
-    ASSERT_NE(memory.GetData(), nullptr);
     std::memcpy(memory.GetData(), "0123456789abcdef", 16);
     void* view = memory.GetData();
 
@@ -74,23 +83,30 @@ TEST(SharedMemory, RefusesSizeZeroAndASecondCreate) {
     }
 }
 
-TEST(SharedMemory, EqualNamesGiveOneBlock) {
+TEST(SharedMemory, EqualNamesGiveOneBlockOfTheSizeItReallyHas) {
     const char initial[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     CTqlSharedMemory first;
     ASSERT_EQ(first.Create(OLESTR("QlTestShm-One"), 8, OLESTR("QlTestShm-One-M"), initial), 0u);
     EXPECT_EQ(std::memcmp(first.GetData(), initial, 8), 0);
 
-    // The second user adopts the block: its initial data does not apply.
+    // The second user adopts the block: its initial data does not apply, and
+    // it records whole pages of the 8-byte block, not the megabytes it asks for.
     const char zeros[8] = {};
     CTqlSharedMemory second;
-    ASSERT_EQ(second.Create(OLESTR("QlTestShm-One"), 8, OLESTR("QlTestShm-One-M"), zeros), 0u);
+    ASSERT_EQ(second.Create(OLESTR("QlTestShm-One"), 0x100000, OLESTR("QlTestShm-One-M"), zeros,
+                            nullptr, FALSE, TqlPagingFile(), 1),
+              0u);
+    EXPECT_GE(second.GetSize(), 8u);
+    EXPECT_LE(second.GetSize(), 0x10000u);
+    EXPECT_EQ(second.GetSizeHigh(), 0u);
     EXPECT_EQ(std::memcmp(second.GetData(), initial, 8), 0);
     static_cast<char*>(second.GetData())[0] = 42;
     EXPECT_EQ(static_cast<const char*>(first.GetData())[0], 42);
-
-    CTqlSharedMemory unrelated;
-    ASSERT_EQ(unrelated.Create(OLESTR("QlTestShm-Two"), 8, OLESTR("QlTestShm-One-M")), 0u);
-    EXPECT_EQ(std::memcmp(unrelated.GetData(), zeros, 8), 0);
+    // A smaller request keeps its own size.
+    CTqlSharedMemory smaller;
+    ASSERT_EQ(smaller.Create(OLESTR("QlTestShm-One"), 4, nullptr), 0u);
+    EXPECT_EQ(smaller.GetSize(), 4u);
+    smaller.Close();
 
     // The block lives while anyone holds it; then the name is free again.
     first.Close();
@@ -101,50 +117,39 @@ TEST(SharedMemory, EqualNamesGiveOneBlock) {
     EXPECT_EQ(std::memcmp(fresh.GetData(), zeros, 8), 0);
 }
 
-TEST(SharedMemory, AdoptedBlockRecordsWhatItReallyHolds) {
-    CTqlSharedMemory small;
-    ASSERT_EQ(small.Create(OLESTR("QlTestShm-Small"), 8, nullptr), 0u);
-    CTqlSharedMemory large;
-    ASSERT_EQ(large.Create(OLESTR("QlTestShm-Small"), 0x100000, nullptr, nullptr, nullptr, FALSE,
-                           TqlPagingFile(), 1),
-              0u);
-    // Whole pages of the 8-byte block, not the megabytes asked for.
-    EXPECT_GE(large.GetSize(), 8u);
-    EXPECT_LE(large.GetSize(), 0x10000u);
-    EXPECT_EQ(large.GetSizeHigh(), 0u);
-    // A smaller request keeps its own size.
-    CTqlSharedMemory smaller;
-    ASSERT_EQ(smaller.Create(OLESTR("QlTestShm-Small"), 4, nullptr), 0u);
-    EXPECT_EQ(smaller.GetSize(), 4u);
-}
-
+// A name held by the other kind of object fails the step that wants it, and
+// the error's text is the system's own.
 TEST(SharedMemory, NameHeldByAnotherKindOfObjectFails) {
-    test::TraceRecorder traces;  // the error's text is the system's own
-    // The mutex takes the name first, so the mapping cannot have it.
-    CTqlSharedMemory memory;
-    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Clash"), 8, OLESTR("QlTestShm-Clash")),
-              kErrorInvalidHandle);
-    EXPECT_FALSE(memory.IsCreated());
-    EXPECT_EQ(memory.GetData(), nullptr);
-    EXPECT_EQ(memory.Lock(), 0u) << "no mutex is left open";
-    EXPECT_TRUE(
-        traces.Contains("CTqlSharedMemory::Create()- _CreateFileMapping() failed, err=6 ("));
-    EXPECT_TRUE(traces.Contains(
-        "CTqlSharedMemory::Create(QlTestShm-Clash, 8, QlTestShm-Clash) result - 6"));
-
-    // And the other way round: a mapping holds the mutex's name.
+    const struct {
+        LPCWSTR name;
+        LPCWSTR mutex;
+        const char* trace;
+    } rows[] = {
+        // The mutex takes the name first, so the mapping cannot have it.
+        {OLESTR("QlTestShm-Clash"), OLESTR("QlTestShm-Clash"),
+         "CTqlSharedMemory::Create()- _CreateFileMapping() failed, err=6 ("},
+        // A mapping (made below) holds the mutex's name.
+        {OLESTR("QlTestShm-Other2"), OLESTR("QlTestShm-Clash2"),
+         "CTqlSharedMemory::Create()- _CreateMutex() failed, err=6 ("},
+    };
     CTqlSharedMemory holder;
     ASSERT_EQ(holder.Create(OLESTR("QlTestShm-Clash2"), 8, nullptr), 0u);
-    CTqlSharedMemory blocked;
-    EXPECT_EQ(blocked.Create(OLESTR("QlTestShm-Other2"), 8, OLESTR("QlTestShm-Clash2")),
-              kErrorInvalidHandle);
-    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- _CreateMutex() failed, err=6 ("));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        test::TraceRecorder traces;
+        CTqlSharedMemory memory;
+        EXPECT_EQ(memory.Create(row.name, 8, row.mutex), kErrorInvalidHandle);
+        ExpectNothingOpen(memory);
+        EXPECT_TRUE(traces.Contains(row.trace));
+    }
 }
 
-TEST(SharedMemory, LockIsRecursivePerThreadAndTimesOut) {
+// The guard mutex: recursive per thread, timed out elsewhere, held by a
+// shield for its scope, freed when its holder ends or closes; Create itself
+// gives up when it stays taken.
+TEST(SharedMemory, LockIsRecursivePerThreadAndFreedWhenItsHolderGoes) {
+    test::TraceRecorder traces;
     CTqlSharedMemory memory;
-    EXPECT_EQ(memory.Lock(0), 0u) << "without a mutex locking succeeds at once";
-    EXPECT_EQ(memory.Unlock(), 0u);
     ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Lock"), 4, OLESTR("QlTestShm-Lock-M")), 0u);
     // Another block guarded by the same mutex.
     CTqlSharedMemory other;
@@ -154,21 +159,21 @@ TEST(SharedMemory, LockIsRecursivePerThreadAndTimesOut) {
     EXPECT_EQ(memory.Lock(0), 0u);
     EXPECT_EQ(memory.Unlock(), 0u);
     EXPECT_EQ(LockElsewhere(other, 50), kErrorTimeout) << "still held once";
+    CTqlSharedMemory late;
+    auto create = [&late](DWORD timeout) {
+        return late.Create(OLESTR("QlTestShm-Late"), 4, OLESTR("QlTestShm-Lock-M"), nullptr,
+                           nullptr, FALSE, TqlPagingFile(), 0, timeout);
+    };
+    EXPECT_EQ(Elsewhere([&] { return create(30); }), kErrorTimeout);
+    ExpectNothingOpen(late);
+    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- shield(this) failed, err=1460 ("));
     EXPECT_EQ(memory.Unlock(), 0u);
     EXPECT_NE(memory.Unlock(), 0u) << "not held any more";
-    EXPECT_EQ(LockElsewhere(other, 10000), 0u);
-}
-
-TEST(SharedMemory, ShieldHoldsTheLockForItsScope) {
-    CTqlSharedMemory memory;
-    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
-    CTqlSharedMemory other;
-    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Shield"), 4, OLESTR("QlTestShm-Shield-M")), 0u);
+    EXPECT_EQ(Elsewhere([&] { return create(10000); }), 0u);
     {
         CTqlSharedMemory::CShield shield(memory);
         EXPECT_TRUE(shield.IsLocked());
         EXPECT_EQ(shield.GetResult(), 0u);
-        EXPECT_EQ(LockElsewhere(other, 20), kErrorTimeout);
         // A shield that could not lock says so.
         EXPECT_EQ(Elsewhere([&] {
                       CTqlSharedMemory::CShield refused(other, true, 20);
@@ -183,66 +188,21 @@ TEST(SharedMemory, ShieldHoldsTheLockForItsScope) {
         EXPECT_EQ(unlocked.GetResult(), 0u);
         EXPECT_EQ(LockElsewhere(other, 10000), 0u);
     }
-}
 
-TEST(SharedMemory, CreateGivesUpWhenTheMutexStaysTaken) {
-    test::TraceRecorder traces;
-    CTqlSharedMemory holder;
-    ASSERT_EQ(holder.Create(OLESTR("QlTestShm-Holder"), 4, OLESTR("QlTestShm-Busy-M")), 0u);
-    ASSERT_EQ(holder.Lock(), 0u);
-    CTqlSharedMemory memory;
-    auto create = [&memory](DWORD timeout) {
-        return memory.Create(OLESTR("QlTestShm-Busy"), 4, OLESTR("QlTestShm-Busy-M"), nullptr,
-                             nullptr, FALSE, TqlPagingFile(), 0, timeout);
-    };
-    EXPECT_EQ(Elsewhere([&] { return create(30); }), kErrorTimeout);
-    EXPECT_FALSE(memory.IsCreated());
-    EXPECT_EQ(memory.Lock(0), 0u) << "no mutex is left open";
-    EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- shield(this) failed, err=1460 ("));
-    ASSERT_EQ(holder.Unlock(), 0u);
-    EXPECT_EQ(create(10000), 0u);
-}
-
-TEST(SharedMemory, LockOfAThreadThatEndedIsTakenOver) {
-    CTqlSharedMemory memory;
-    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Abandon"), 4, OLESTR("QlTestShm-Abandon-M")), 0u);
+    // A thread that ends holding the lock abandons it: the next user gets it.
     DWORD lockedByThread = 1;
-    // The thread ends holding the lock: it is abandoned, not held for ever.
     std::thread([&] { lockedByThread = memory.Lock(); }).join();
     ASSERT_EQ(lockedByThread, 0u);
-    CTqlSharedMemory other;
-    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Abandon"), 4, OLESTR("QlTestShm-Abandon-M"), nullptr,
-                           nullptr, FALSE, TqlPagingFile(), 0, 5000),
-              0u);
-    EXPECT_EQ(other.Lock(5000), 0u);
-    EXPECT_EQ(other.Unlock(), 0u);
-}
-
-TEST(SharedMemory, CloseGivesBackItsLocksAndAllowsANewCreate) {
-    CTqlSharedMemory memory;
-    ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
+    EXPECT_EQ(LockElsewhere(other, 5000), 0u) << "abandoned, not held for ever";
+    // Close gives back the locks its object still holds, and allows a new Create.
     ASSERT_EQ(memory.Lock(), 0u);
     ASSERT_EQ(memory.Lock(), 0u);
-    CTqlSharedMemory other;
-    ASSERT_EQ(other.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
     memory.Close();
     memory.Close();
     EXPECT_FALSE(memory.IsCreated());
     EXPECT_EQ(memory.GetSize(), 0u);
     EXPECT_EQ(LockElsewhere(other, 1000), 0u);
-    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Close"), 4, OLESTR("QlTestShm-Close-M")), 0u);
-}
-
-TEST(SharedMemory, ProcessObjectNamesCarryTheProcessId) {
-    WString name = CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedTls_%s_ShMem_ProcId_0x%X"),
-                                                       OLESTR("Abc"));
-    EXPECT_TRUE(std::regex_match(ToUtf8(name),
-                                 std::regex("TqlNamedTls_Abc_ShMem_ProcId_0x[1-9A-F][0-9A-F]*")))
-        << ToUtf8(name);
-    WString heap =
-        CTqlSharedMemory::ProcessObjectName(OLESTR("TqlNamedHeap_Mutex_%s_ProcId_0x%X"), nullptr);
-    std::string pid = ToUtf8(name.substr(name.rfind('x') + 1));
-    EXPECT_EQ(ToUtf8(heap), "TqlNamedHeap_Mutex__ProcId_0x" + pid);
+    EXPECT_EQ(memory.Create(OLESTR("QlTestShm-Lock"), 4, OLESTR("QlTestShm-Lock-M")), 0u);
 }
 
 std::string Letters(std::size_t bytes) {
@@ -251,9 +211,9 @@ std::string Letters(std::size_t bytes) {
     return text;
 }
 
-// A mapping of an open file writes through to it, is guarded by an unnamed
-// mutex, and follows the file's access and size: read-only it cannot write
-// (5) nor reach past the end (8); read/write it extends the file.
+// A mapping of an open file writes through to it and follows the file's
+// access and size: read-only it cannot write (5) nor reach past the end (8);
+// read/write it extends the file. A handle of no open file is refused (6).
 TEST(SharedMemory, FileMappingsFollowTheFilesAccessAndSize) {
     test::TempDir dir;
     auto path = dir.Path() / "file.bin";
@@ -262,36 +222,34 @@ TEST(SharedMemory, FileMappingsFollowTheFilesAccessAndSize) {
         test::OpenedFile file(path, true);
         ASSERT_NE(file.Handle(), nullptr);
         CTqlSharedMemory memory;
-        ASSERT_EQ(memory.Create(nullptr, 100, nullptr, nullptr, nullptr, FALSE, file.Handle()), 0u);
+        ASSERT_EQ(MapFile(memory, 100, file.Handle(), FALSE), 0u);
         EXPECT_EQ(memory.GetSize(), 100u);
         EXPECT_EQ(std::memcmp(memory.GetData(), Letters(100).data(), 100), 0);
         std::memcpy(memory.GetData(), "HEAD", 4);
-        EXPECT_EQ(memory.Lock(0), 0u);
-        EXPECT_EQ(memory.Unlock(), 0u);
     }
     EXPECT_EQ(test::ReadAll(path), "HEAD" + Letters(100).substr(4));
     {
         test::OpenedFile readOnly(path, false);
         ASSERT_NE(readOnly.Handle(), nullptr);
         CTqlSharedMemory writable;
-        EXPECT_EQ(writable.Create(nullptr, 10, nullptr, nullptr, nullptr, FALSE, readOnly.Handle()),
-                  5u);
-        EXPECT_FALSE(writable.IsCreated());
+        EXPECT_EQ(MapFile(writable, 10, readOnly.Handle(), FALSE), 5u);
+        ExpectNothingOpen(writable);
         CTqlSharedMemory beyond;
-        EXPECT_EQ(beyond.Create(nullptr, 200, nullptr, nullptr, nullptr, TRUE, readOnly.Handle()),
-                  8u);
+        EXPECT_EQ(MapFile(beyond, 200, readOnly.Handle(), TRUE), 8u);
         CTqlSharedMemory reader;
-        ASSERT_EQ(reader.Create(nullptr, 10, nullptr, nullptr, nullptr, TRUE, readOnly.Handle()),
-                  0u);
+        ASSERT_EQ(MapFile(reader, 10, readOnly.Handle(), TRUE), 0u);
         EXPECT_EQ(std::memcmp(reader.GetData(), "HEADefghij", 10), 0);
     }
     {
         test::OpenedFile file(path, true);
         CTqlSharedMemory longer;
-        ASSERT_EQ(longer.Create(nullptr, 130, nullptr, nullptr, nullptr, FALSE, file.Handle()), 0u);
+        ASSERT_EQ(MapFile(longer, 130, file.Handle(), FALSE), 0u);
         EXPECT_EQ(static_cast<const char*>(longer.GetData())[129], 0);
     }
     EXPECT_EQ(test::ReadAll(path).size(), 130u);
+    CTqlSharedMemory closed;
+    EXPECT_EQ(MapFile(closed, 10, TqlHandleFromDescriptor(12345), FALSE), kErrorInvalidHandle);
+    ExpectNothingOpen(closed);
 }
 
 }  // namespace

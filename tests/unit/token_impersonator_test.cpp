@@ -14,7 +14,12 @@
 #include "support/trace/trace_sink.h"
 #include "trace_recorder.h"
 
-namespace ql {
+namespace ql::test {
+
+// The handles open in the process, which a token left open adds to; each
+// platform's test file counts them its own way.
+std::size_t OpenHandleCount();
+
 namespace {
 
 constexpr DWORD kInvalidHandle = 6;  // the system's code for a handle that names nothing
@@ -43,29 +48,19 @@ std::string UserSidText(HANDLE token) {
     return ToUtf8(text);
 }
 
-// What the calling thread impersonates: nothing, or a token of a type, level
-// and user.
-struct ThreadState {
-    bool impersonating = false;
-    DWORD type = 0;
-    DWORD level = 0;
-    std::string user;
-};
-
-ThreadState CurrentThreadState() {
-    ThreadState state;
+// What the calling thread impersonates: "" for nothing, else the type, level
+// and user of its token.
+std::string ThreadState() {
     CTqlToken token;
     DWORD error = CTqlTokenImpersonator::GetImpersonationToken(token, FALSE);
     if (error == kTqlErrorNoToken) {
         EXPECT_FALSE(token);
-        return state;
+        return "";
     }
     EXPECT_EQ(error, 0u);
-    state.impersonating = true;
-    state.type = TokenDword(token.Get(), kTqlTokenType);
-    state.level = TokenDword(token.Get(), kTqlTokenImpersonationLevel);
-    state.user = UserSidText(token.Get());
-    return state;
+    return "type " + std::to_string(TokenDword(token.Get(), kTqlTokenType)) + ", level " +
+           std::to_string(TokenDword(token.Get(), kTqlTokenImpersonationLevel)) + ", user " +
+           UserSidText(token.Get());
 }
 
 CTqlToken ProcessToken() {
@@ -89,61 +84,69 @@ std::string ProcessUserName() {
 class TokenImpersonatorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(CurrentThreadState().impersonating) << "a test left the thread impersonating";
+        ASSERT_EQ(ThreadState(), "") << "a test left the thread impersonating";
         m_processUser = UserSidText(ProcessToken().Get());
         ASSERT_FALSE(m_processUser.empty());
+        m_self = "type " + std::to_string(kTqlTokenImpersonation) + ", level " +
+                 std::to_string(kTqlSecurityImpersonation) + ", user " + m_processUser;
     }
-    void TearDown() override { EXPECT_FALSE(CurrentThreadState().impersonating); }
+    void TearDown() override { EXPECT_EQ(ThreadState(), ""); }
 
     std::string m_processUser;
+    std::string m_self;  // the thread's state while it impersonates the process
 };
 
 TEST_F(TokenImpersonatorTest, ImpersonatesTheProcessAndRevertsOneAtATimeOrAllAtOnce) {
     CTqlTokenImpersonator impersonator;
     ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
     EXPECT_EQ(impersonator.Depth(), 1u);
-    ThreadState state = CurrentThreadState();
-    EXPECT_TRUE(state.impersonating);
-    EXPECT_EQ(state.type, kTqlTokenImpersonation);
-    EXPECT_EQ(state.level, kTqlSecurityImpersonation);
-    EXPECT_EQ(state.user, m_processUser);
+    EXPECT_EQ(ThreadState(), m_self);
     EXPECT_EQ(impersonator.Revert(FALSE), 0u);
     EXPECT_EQ(impersonator.Depth(), 0u);
-    EXPECT_FALSE(CurrentThreadState().impersonating);
+    EXPECT_EQ(ThreadState(), "");
 
     for (int i = 0; i < 3; ++i) ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
     EXPECT_EQ(impersonator.Revert(FALSE), 0u);
     EXPECT_EQ(impersonator.Depth(), 2u);
-    EXPECT_TRUE(CurrentThreadState().impersonating);
+    EXPECT_EQ(ThreadState(), m_self);
     EXPECT_EQ(impersonator.Revert(TRUE), 0u);
     EXPECT_EQ(impersonator.Depth(), 0u);
-    EXPECT_FALSE(CurrentThreadState().impersonating);
+    EXPECT_EQ(ThreadState(), "");
     // Used again, and left to the destructor to revert (TearDown checks).
     ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
-    EXPECT_TRUE(CurrentThreadState().impersonating);
+    EXPECT_EQ(ThreadState(), m_self);
 }
 
-TEST_F(TokenImpersonatorTest, FailedImpersonateLeavesThreadAndStackAsTheyWere) {
+// Each Impersonate saves the token the thread had, if any; every saved token
+// is closed once, also the one of a call that fails, and a failure leaves
+// the thread and the stack as they were.
+TEST_F(TokenImpersonatorTest, SavedTokensAreClosedAfterNestingAndAfterAFailure) {
+    CTqlToken process = ProcessToken();
     test::TraceRecorder recorder;
-    CTqlTokenImpersonator impersonator;
-    EXPECT_EQ(impersonator.Impersonate(TqlInvalidHandleValue()), 87u);
-    EXPECT_EQ(impersonator.Depth(), 0u);
-    EXPECT_FALSE(CurrentThreadState().impersonating);
-    EXPECT_FALSE(recorder.Contains("Impersonated: "));
+    std::size_t before = OpenHandleCount();
+    {
+        CTqlTokenImpersonator impersonator;
+        EXPECT_EQ(impersonator.Impersonate(TqlInvalidHandleValue()), 87u);
+        EXPECT_EQ(impersonator.Depth(), 0u);
+        EXPECT_EQ(ThreadState(), "");
+        EXPECT_FALSE(recorder.Contains("Impersonated: "));
 
-    // A value beyond any handle table. (A closed handle would not do: the
-    // system reuses handle values, and Impersonate opens a token itself.)
-    HANDLE bogus = reinterpret_cast<HANDLE>(std::uintptr_t{0x7FFFFFF0});
-    ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
-    EXPECT_EQ(impersonator.Impersonate(bogus), kInvalidHandle);
-    EXPECT_EQ(impersonator.Depth(), 1u);
-    ThreadState state = CurrentThreadState();
-    EXPECT_TRUE(state.impersonating);
-    EXPECT_EQ(state.level, kTqlSecurityImpersonation);
-    // The error's text is the system's own.
-    EXPECT_TRUE(recorder.Contains("_ImpersonateLoggedOnUser() failed, err=6 ("));
-    EXPECT_EQ(impersonator.Revert(FALSE), 0u);
-    EXPECT_FALSE(CurrentThreadState().impersonating);
+        ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
+        ASSERT_EQ(impersonator.Impersonate(process.Get()), 0u);
+        ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
+        EXPECT_EQ(OpenHandleCount(), before + 2) << "the first call had no token to save";
+        // A value beyond any handle table. (A closed handle would not do: the
+        // system reuses handle values, and Impersonate opens a token itself.)
+        HANDLE bogus = reinterpret_cast<HANDLE>(std::uintptr_t{0x7FFFFFF0});
+        EXPECT_EQ(impersonator.Impersonate(bogus), kInvalidHandle);
+        EXPECT_EQ(OpenHandleCount(), before + 2);
+        EXPECT_EQ(impersonator.Depth(), 3u);
+        EXPECT_EQ(ThreadState(), m_self);
+        // The error's text is the system's own.
+        EXPECT_TRUE(recorder.Contains("_ImpersonateLoggedOnUser() failed, err=6 ("));
+        EXPECT_EQ(impersonator.Revert(FALSE), 0u);
+    }
+    EXPECT_EQ(OpenHandleCount(), before);
 }
 
 TEST_F(TokenImpersonatorTest, TracesTheUserOnConstructionImpersonationAndRevert) {
@@ -168,19 +171,22 @@ TEST_F(TokenImpersonatorTest, TracesTheUserOnConstructionImpersonationAndRevert)
                                                    prefix + "Reverted to: '" + user + "'"}));
 }
 
+// The thread's token, or only when asked the process's; and what a token
+// can tell.
 TEST_F(TokenImpersonatorTest, GetImpersonationTokenFallsBackToTheProcessOnlyWhenAsked) {
     CTqlToken token;
-    EXPECT_EQ(CTqlTokenImpersonator::GetImpersonationToken(token, FALSE), kTqlErrorNoToken);
-    EXPECT_FALSE(token);
-
     ASSERT_EQ(CTqlTokenImpersonator::GetImpersonationToken(token, TRUE), 0u);
     ASSERT_TRUE(token);
     EXPECT_EQ(TokenDword(token.Get(), kTqlTokenType), kTqlTokenPrimary);
     EXPECT_EQ(UserSidText(token.Get()), m_processUser);
     // A primary token has no impersonation level.
-    void* block = nullptr;
+    void* block = reinterpret_cast<void*>(1);
     EXPECT_EQ(TqlGetTokenInfo(token.Get(), kTqlTokenImpersonationLevel, &block),
               ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(block, nullptr);
+    EXPECT_EQ(TqlGetTokenInfo(token.Get(), kTqlTokenUser, nullptr), ERROR_INVALID_PARAMETER);
+    block = reinterpret_cast<void*>(1);
+    EXPECT_EQ(TqlGetTokenInfo(TqlInvalidHandleValue(), kTqlTokenUser, &block), kInvalidHandle);
     EXPECT_EQ(block, nullptr);
 
     // An impersonating thread answers with its own token, fall-back or not.
@@ -188,14 +194,6 @@ TEST_F(TokenImpersonatorTest, GetImpersonationTokenFallsBackToTheProcessOnlyWhen
     ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
     ASSERT_EQ(CTqlTokenImpersonator::GetImpersonationToken(token, TRUE), 0u);
     EXPECT_EQ(TokenDword(token.Get(), kTqlTokenType), kTqlTokenImpersonation);
-}
-
-TEST(TokenInfo, RejectsBadArguments) {
-    void* block = reinterpret_cast<void*>(1);
-    EXPECT_EQ(TqlGetTokenInfo(TqlInvalidHandleValue(), kTqlTokenUser, &block), kInvalidHandle);
-    EXPECT_EQ(block, nullptr);
-    CTqlToken token = ProcessToken();
-    EXPECT_EQ(TqlGetTokenInfo(token.Get(), kTqlTokenUser, nullptr), ERROR_INVALID_PARAMETER);
 }
 
 // A handle kind whose closes are counted.
@@ -230,4 +228,4 @@ TEST(UniqueHandle, ClosesEachHandleExactlyOnce) {
 }
 
 }  // namespace
-}  // namespace ql
+}  // namespace ql::test

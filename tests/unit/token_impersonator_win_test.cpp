@@ -1,35 +1,30 @@
-// Impersonation against the system's tokens: saved handles are closed, an
-// impersonation the thread had before is restored at its own level, and the
-// user is named as the system names it.
+// Impersonation against the system's tokens: an impersonation the thread had
+// before is restored at its own level.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <string>
-
-#include "support/platform/system_wrappers.h"
-#include "support/security/account_names.h"
 #include "support/security/token_impersonator.h"
-#include "trace_recorder.h"
 
-namespace ql {
-namespace {
+namespace ql::test {
 
-constexpr DWORD kInvalidHandle = 6;  // the system's code for a handle that names nothing
-
-// The handle values open in the process. The system's handle count cannot
-// serve: under Wine GetProcessHandleCount always answers 0. Handles of a test
-// process are small values; the probe covers the lowest 1024 of them and
-// insists that the highest open one lies well inside that range.
-std::set<ULONG_PTR> OpenHandles() {
+// Counts the handle values open in the process. The system's handle count
+// cannot serve: under Wine GetProcessHandleCount always answers 0. Handles of
+// a test process are small values; the probe covers the lowest 1024 of them
+// and insists that the highest open one lies well inside that range.
+std::size_t OpenHandleCount() {
     constexpr ULONG_PTR kLimit = 0x1000;
-    std::set<ULONG_PTR> open;
+    std::size_t open = 0;
+    ULONG_PTR highest = 0;
     for (ULONG_PTR value = 4; value < kLimit; value += 4) {
         DWORD flags = 0;
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) open.insert(value);
+        if (!GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) continue;
+        ++open;
+        highest = value;
     }
-    EXPECT_TRUE(open.empty() || *open.rbegin() < kLimit / 2) << "handles reach the probe's end";
+    EXPECT_LT(highest, kLimit / 2) << "handles reach the probe's end";
     return open;
 }
+
+namespace {
 
 // The thread token's impersonation level; 0 when the thread has none.
 DWORD ThreadLevel() {
@@ -47,38 +42,10 @@ DWORD ThreadLevel() {
 
 class TokenImpersonatorWinTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        // One process runs every test under Wine: none may leave the thread
-        // impersonating.
-        RevertToSelf();
-    }
+    // One process runs every test under Wine: none may leave the thread
+    // impersonating.
+    void TearDown() override { RevertToSelf(); }
 };
-
-TEST_F(TokenImpersonatorWinTest, SavedHandlesAreClosedAfterNestingAndAfterAFailure) {
-    ASSERT_EQ(ThreadLevel(), 0u);
-    HANDLE process = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), kTqlTokenAccess, &process));
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    ASSERT_NE(event, nullptr);
-    std::set<ULONG_PTR> before = OpenHandles();
-    {
-        CTqlTokenImpersonator impersonator;
-        ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
-        ASSERT_EQ(impersonator.Impersonate(process), 0u);
-        ASSERT_EQ(impersonator.Impersonate(nullptr), 0u);
-        std::set<ULONG_PTR> nested = OpenHandles();
-        EXPECT_EQ(nested.size(), before.size() + 2);  // two saved thread tokens
-        // Not a token: the system refuses it, and the token saved for it is closed.
-        EXPECT_EQ(impersonator.Impersonate(event), kInvalidHandle);
-        EXPECT_EQ(OpenHandles(), nested);
-        EXPECT_EQ(impersonator.Depth(), 3u);
-        EXPECT_EQ(ThreadLevel(), static_cast<DWORD>(SecurityImpersonation));
-    }
-    EXPECT_EQ(OpenHandles(), before);
-    EXPECT_EQ(ThreadLevel(), 0u);
-    CloseHandle(event);
-    CloseHandle(process);
-}
 
 TEST_F(TokenImpersonatorWinTest, RestoresAnEarlierImpersonationAtItsOwnLevel) {
     ASSERT_TRUE(ImpersonateSelf(SecurityIdentification));
@@ -98,16 +65,5 @@ TEST_F(TokenImpersonatorWinTest, RestoresAnEarlierImpersonationAtItsOwnLevel) {
     EXPECT_EQ(ThreadLevel(), static_cast<DWORD>(SecurityIdentification));
 }
 
-TEST_F(TokenImpersonatorWinTest, TracesTheSystemsNameOfTheUser) {
-    WCHAR expected[kTqlMaxNameChars] = {};
-    ULONG chars = kTqlMaxNameChars;
-    ASSERT_TRUE(_GetUserNameEx(2 /* NameSamCompatible */, expected, &chars));
-
-    test::TraceRecorder recorder;
-    CTqlTokenImpersonator::TraceCurrentUser(kTqlRuntimeComponent, kTqlLevelEntry, OLESTR("Now: "));
-    EXPECT_TRUE(recorder.Contains("CTqlTokenImpersonator::TraceCurrentUser() - Now: '" +
-                                  ToUtf8(expected) + "'"));
-}
-
 }  // namespace
-}  // namespace ql
+}  // namespace ql::test
