@@ -10,10 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
+#include "catalogue/record_codecs.h"
 #include "memory_read_stream.h"
 #include "serialization/binary_serializer.h"
-#include "serialization/linked_records.h"
 #include "serialization/marshal_holders.h"
 #include "serialization/read_write_binary_stream.h"
 #include "serialization/rnsm_event.h"
@@ -21,33 +22,6 @@
 namespace {
 
 using namespace ql;
-
-struct Node {
-    LONG value;
-    BSTR name;
-    Node* next;
-};
-
-struct NodeCodec {
-    using type = Node;
-    static Node* GetNext(const Node& node) { return node.next; }
-    static void SetNext(Node& node, Node* next) { node.next = next; }
-    static void WriteNode(CBinarySerializer& out, const Node& node) {
-        out.WriteTag(130);
-        out.WriteLong(node.value);
-        out.WriteBstr(node.name);
-    }
-    static void ReadNode(CBinaryDeserializer& in, Node& node) {
-        std::memset(&node, 0, sizeof node);
-        in.ReadTag(130);
-        node.value = in.ReadLong();
-        in.ReadBstr(node.name);
-    }
-    static void ReleaseNode(Node& node, ATL::IAtlMemMgr*) noexcept {
-        SysFreeString(node.name);
-        node.name = nullptr;
-    }
-};
 
 struct Reply {
     CBinaryDeserializer& in;
@@ -66,6 +40,11 @@ void Touch(BSTR text) {
     while (text[i] != 0) ++i;
     if (i > length || text[length] != 0) Finding();
 }
+void Touch(const VARIANT& value) {
+    if (value.vt == VT_BSTR) Touch(value.bstrVal);
+}
+template <class T>
+void Touch(const T&) {}
 
 // Writes again, with the reply's threshold, what write writes, and expects
 // exactly the bytes the reader consumed since from (whole) or their last
@@ -85,9 +64,11 @@ void ExpectSameBytes(Reply& r, std::size_t from, bool tail, F&& write) {
         Finding();
 }
 
+// Uses the first length elements and expects them as the tail of what was
+// read since from.
 template <class W>
-void ExpectSameElements(Reply& r, std::size_t from, const typename W::type* elements,
-                        ULONG length) {
+void UseElements(Reply& r, std::size_t from, const typename W::type* elements, ULONG length) {
+    for (ULONG i = 0; i < length; ++i) Touch(elements[i]);
     ExpectSameBytes(r, from, true, [&](CBinarySerializer& out) {
         if constexpr (W::kBlockElement) {
             out.WriteScalarBlock(elements, length, sizeof(typename W::type));
@@ -95,6 +76,92 @@ void ExpectSameElements(Reply& r, std::size_t from, const typename W::type* elem
             for (ULONG i = 0; i < length; ++i) W::Write(out, elements[i]);
         }
     });
+}
+
+// One value into a zeroed target, used and written again.
+template <class W>
+void Value(Reply& r) {
+    const std::size_t from = r.stream.Position();
+    typename W::type value;
+    std::memset(static_cast<void*>(&value), 0, sizeof value);
+    try {
+        W::Read(r.in, value);
+    } catch (...) {
+        // A refused string leaves nothing behind.
+        if constexpr (std::is_same_v<W, wire::Bstr>) {
+            if (value != nullptr) Finding();
+        }
+        W::Release(value, r.memMgr);
+        throw;
+    }
+    Touch(value);
+    ExpectSameBytes(r, from, false, [&](CBinarySerializer& out) { W::Write(out, value); });
+    W::Release(value, r.memMgr);
+}
+
+// The caller's pointee, then a temporary. Any non-zero present flag means
+// present, so only the temporary's pointee is compared.
+void Pointers(Reply& r) {
+    LONG caller = 7;
+    ParameterHolder<wire::Long>::ForCallerPointer(r.memMgr, &caller).Read(r.in);
+    const std::size_t from = r.stream.Position();
+    auto temporary = ParameterHolder<wire::Long>::ForCallerPointer(r.memMgr, nullptr);
+    temporary.Read(r.in);
+    ExpectSameBytes(r, from, true, [&](CBinarySerializer& out) {
+        if (temporary.Pointee() != nullptr) out.WriteLong(*temporary.Pointee());
+    });
+}
+
+// An array of the holder's own cell, freed by the holder.
+template <class W>
+void OwnArray(Reply& r) {
+    const std::size_t from = r.stream.Position();
+    ArrayHolder<W> holder(r.memMgr, nullptr, nullptr, nullptr, true);
+    holder.Read(r.in);
+    UseElements<W>(r, from, holder.Array(), holder.Length());
+}
+
+// The caller's array of four, which may grow.
+void CallerArray(Reply& r) {
+    const std::size_t from = r.stream.Position();
+    auto* elements = static_cast<LONG*>(CoTaskMemAlloc(4 * sizeof(LONG)));
+    ULONG count = 4;
+    try {
+        ArrayHolder<wire::Long>(r.memMgr, &elements, &count, nullptr, true).Read(r.in);
+    } catch (...) {
+        CoTaskMemFree(elements);
+        throw;
+    }
+    UseElements<wire::Long>(r, from, elements, count);
+    CoTaskMemFree(elements);
+}
+
+// A fixed buffer of eight, which must not be replaced.
+void FixedArray(Reply& r) {
+    const std::size_t from = r.stream.Position();
+    LONGLONG fixed[8] = {};
+    LONGLONG* cell = fixed;
+    ULONG count = 8;
+    ArrayHolder<wire::Int64>(r.memMgr, &cell, &count, nullptr, false).Read(r.in);
+    if (cell != fixed || count > 8) Finding();
+    UseElements<wire::Int64>(r, from, fixed, count);
+}
+
+void ByteBlock(Reply& r) {
+    const std::size_t from = r.stream.Position();
+    ULONG size = r.in.ReadULong();
+    BYTE* data = nullptr;
+    try {
+        r.in.ReadByteBlock(size, data);
+    } catch (...) {
+        r.memMgr->Free(data);
+        throw;
+    }
+    ExpectSameBytes(r, from, false, [&](CBinarySerializer& out) {
+        out.WriteULong(size);
+        out.WriteByteBlock(size, data);
+    });
+    r.memMgr->Free(data);
 }
 
 void TouchEvent(const _RNSM_EVENT* node) {
@@ -105,174 +172,64 @@ void TouchEvent(const _RNSM_EVENT* node) {
     }
 }
 
-constexpr int kSteps = 12;
+// Into the caller's head, then into a temporary. Present flags are
+// normalised on writing, so chains are used, not compared.
+void Events(Reply& r) {
+    _RNSM_EVENT head{};
+    try {
+        auto holder = ParameterHolder<wire::Event>::ForCallerPointer(r.memMgr, &head);
+        holder.Read(r.in);
+        TouchEvent(holder.Pointee());
+    } catch (...) {
+        wire::Event::Release(head, r.memMgr);
+        throw;
+    }
+    wire::Event::Release(head, r.memMgr);
+    auto temporary = ParameterHolder<wire::Event>::ForCallerPointer(r.memMgr, nullptr);
+    temporary.Read(r.in);
+    TouchEvent(temporary.Pointee());
+}
 
-void ReadStep(int step, Reply& r) {
-    CBinaryDeserializer& in = r.in;
-    ATL::IAtlMemMgr* memMgr = r.memMgr;
-    const std::size_t from = r.stream.Position();
-    switch (step) {
-        case 0: {
-            LONG a = in.ReadLong();
-            ULONG b = in.ReadULong();
-            SHORT c = in.ReadShort();
-            USHORT d = in.ReadUShort();
-            LONGLONG e = 0;
-            in.ReadScalar(wire::kTagInt64, e);
-            ExpectSameBytes(r, from, false, [&](CBinarySerializer& out) {
-                out.WriteLong(a);
-                out.WriteULong(b);
-                out.WriteScalar(wire::kTagShort, c);
-                out.WriteScalar(wire::kTagUShort, d);
-                out.WriteScalar(wire::kTagInt64, e);
-            });
-            break;
-        }
-        case 1: {
-            BSTR text = nullptr;
-            try {
-                in.ReadBstr(text);
-            } catch (...) {
-                if (text != nullptr) Finding();  // a refused string leaves nothing
-                throw;
-            }
-            Touch(text);
-            ExpectSameBytes(r, from, false, [&](CBinarySerializer& out) { out.WriteBstr(text); });
-            SysFreeString(text);
-            break;
-        }
-        case 2: {
-            GUID guid;
-            SYSTEMTIME time;
-            in.ReadGuid(guid);
-            in.ReadSystemTime(time);
-            ExpectSameBytes(r, from, false, [&](CBinarySerializer& out) {
-                out.WriteGuid(guid);
-                out.WriteSystemTime(time);
-            });
-            break;
-        }
-        case 3: {
-            VARIANT value;
-            VariantInit(&value);
-            try {
-                in.ReadVariant(value);
-            } catch (...) {
-                VariantClear(&value);
-                throw;
-            }
-            if (value.vt == VT_BSTR) Touch(value.bstrVal);
-            ExpectSameBytes(r, from, false,
-                            [&](CBinarySerializer& out) { out.WriteVariant(value); });
-            VariantClear(&value);
-            break;
-        }
-        case 4: {
-            LONG caller = 7;
-            auto holder = ParameterHolder<wire::Long>::ForCallerPointer(memMgr, &caller);
-            holder.Read(in);
-            // Any non-zero present flag means present, so only the pointee
-            // is compared.
-            const std::size_t second = r.stream.Position();
-            auto temporary = ParameterHolder<wire::Long>::ForCallerPointer(memMgr, nullptr);
-            temporary.Read(in);
-            ExpectSameBytes(r, second, true, [&](CBinarySerializer& out) {
-                if (temporary.Pointee() != nullptr) out.WriteLong(*temporary.Pointee());
-            });
-            break;
-        }
-        case 5: {
-            auto* elements = static_cast<LONG*>(CoTaskMemAlloc(4 * sizeof(LONG)));
-            ULONG count = 4;
-            try {
-                ArrayHolder<wire::Long> holder(memMgr, &elements, &count, nullptr, true);
-                holder.Read(in);
-            } catch (...) {
-                CoTaskMemFree(elements);
-                throw;
-            }
-            ExpectSameElements<wire::Long>(r, from, elements, count);
-            CoTaskMemFree(elements);
-            break;
-        }
-        case 6: {
-            // Owned cell: the holder frees what it read.
-            ArrayHolder<wire::Bstr> strings(memMgr, nullptr, nullptr, nullptr, true);
-            strings.Read(in);
-            for (ULONG i = 0; i < strings.Length(); ++i) Touch(strings.Array()[i]);
-            ExpectSameElements<wire::Bstr>(r, from, strings.Array(), strings.Length());
-            break;
-        }
-        case 7: {
-            LONGLONG fixed[8] = {};
-            LONGLONG* cell = fixed;
-            ULONG count = 8;
-            ArrayHolder<wire::Int64> holder(memMgr, &cell, &count, nullptr, false);
-            holder.Read(in);
-            if (cell != fixed || count > 8) Finding();
-            ExpectSameElements<wire::Int64>(r, from, fixed, count);
-            break;
-        }
-        case 8: {
-            ArrayHolder<wire::Guid> guids(memMgr, nullptr, nullptr, nullptr, true);
-            guids.Read(in);
-            ExpectSameElements<wire::Guid>(r, from, guids.Array(), guids.Length());
-            break;
-        }
-        case 9: {
-            ULONG size = in.ReadULong();
-            BYTE* data = nullptr;
-            try {
-                in.ReadByteBlock(size, data);
-            } catch (...) {
-                memMgr->Free(data);
-                throw;
-            }
-            ExpectSameBytes(r, from, false, [&](CBinarySerializer& out) {
-                out.WriteULong(size);
-                out.WriteByteBlock(size, data);
-            });
-            memMgr->Free(data);
-            break;
-        }
-        case 10: {
-            _RNSM_EVENT head{};
-            {
-                auto holder = ParameterHolder<wire::Event>::ForCallerPointer(memMgr, &head);
-                try {
-                    holder.Read(in);
-                } catch (...) {
-                    wire::Event::Release(head, memMgr);
-                    throw;
-                }
-                TouchEvent(holder.Pointee());
-            }
-            wire::Event::Release(head, memMgr);
-            // Present flags are normalised on writing (any non-zero value
-            // means present), so chains are used, not compared.
-            auto temporary = ParameterHolder<wire::Event>::ForCallerPointer(memMgr, nullptr);
-            temporary.Read(in);
-            TouchEvent(temporary.Pointee());
-            break;
-        }
-        case 11: {
-            auto holder =
-                ParameterHolder<wire::LinkedList<NodeCodec>>::ForCallerPointer(memMgr, nullptr);
-            holder.Read(in);
-            for (const Node* node = holder.Pointee(); node != nullptr; node = node->next)
-                Touch(node->name);
-            break;
-        }
-        default:
-            break;
+// A list of records, each owning a string and an array.
+void List(Reply& r) {
+    auto holder =
+        ParameterHolder<wire::Record<_filesystementry>>::ForCallerPointer(r.memMgr, nullptr);
+    holder.Read(r.in);
+    for (const _filesystementry* node = holder.Pointee(); node != nullptr;
+         node = node->pNextFileSystemEntry) {
+        Touch(node->Name);
+        _filebackuphistory backup;
+        for (ULONG i = 0; i < node->numBackups; ++i)
+            std::memcpy(&backup, node->pBackupList + i, sizeof backup);
     }
 }
+
+constexpr void (*kSteps[])(Reply&) = {
+    Value<wire::Long>,
+    Value<wire::ULong>,
+    Value<wire::Short>,
+    Value<wire::UShort>,
+    Value<wire::Int64>,
+    Value<wire::Bstr>,
+    Value<wire::Guid>,
+    Value<wire::SystemTime>,
+    Value<wire::Variant>,
+    Pointers,
+    CallerArray,
+    OwnArray<wire::Bstr>,
+    FixedArray,
+    OwnArray<wire::Guid>,
+    ByteBlock,
+    Events,
+    List,
+};
+constexpr int kStepCount = sizeof kSteps / sizeof kSteps[0];
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    int start = data[0] % kSteps;
+    int start = data[0] % kStepCount;
     bool lengthKnown = (data[0] & 0x80) == 0;
     test::MemoryReadStream stream(data + 1, size - 1);
     {
@@ -283,7 +240,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 in.Attach(&stream, size - 1);
             else
                 in.Attach(&stream);
-            for (int i = 0; i < kSteps; ++i) ReadStep((start + i) % kSteps, reply);
+            for (int i = 0; i < kStepCount; ++i) kSteps[(start + i) % kStepCount](reply);
         } catch (const ATL::CAtlException&) {
         }
     }

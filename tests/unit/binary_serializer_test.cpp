@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codec_test_util.h"
@@ -12,8 +13,11 @@
 namespace ql {
 namespace {
 
+using test::Bytes;
 using test::Encode;
 using test::H;
+using test::Reply;
+using test::ReplyReader;
 using test::ThrownBy;
 using test::Writer;
 using Out = CBinarySerializer;
@@ -32,9 +36,14 @@ public:
     DWORD shortBy = 0;
 };
 
-VARIANT MakeVariant(VARTYPE vt) {
+// A variant of type vt with reserved words 1, 2, 3 and the value bits given.
+VARIANT MakeVariant(VARTYPE vt, LONGLONG bits = 0) {
     auto v = test::Zeroed<VARIANT>();
     v.vt = vt;
+    v.wReserved1 = 1;
+    v.wReserved2 = 2;
+    v.wReserved3 = 3;
+    v.llVal = bits;
     return v;
 }
 
@@ -43,6 +52,9 @@ std::string Fields(const VARIANT& v) {
     return testing::PrintToString(
         std::vector<long long>{v.vt, v.wReserved1, v.wReserved2, v.wReserved3, v.llVal});
 }
+
+// The four words of a variant of type vt, reserved words 1, 2, 3.
+std::string Words(VARTYPE vt) { return test::ToHex(test::Le(vt, 2)) + " 0100 0200 0300"; }
 
 TEST(BinarySerializer, WritesOnlyAfterHeaderAndStream) {
     EXPECT_EQ(Writer(255).All(), H("0C000000 01000600 FF000000"));
@@ -68,35 +80,31 @@ TEST(BinarySerializer, WritesOnlyAfterHeaderAndStream) {
     EXPECT_EQ(ThrownBy([&] { out.WriteLong(5); }), hr::kNotReady);
     out.Attach(&stream);
     out.WriteLong(5);
-    EXPECT_EQ(test::ToHex(test::Bytes(stream.GetBuffer(), stream.GetBuffer() + stream.GetLength())),
+    EXPECT_EQ(test::ToHex(Bytes(stream.GetBuffer(), stream.GetBuffer() + stream.GetLength())),
               H("0C000000 00000500 00000000 13000000 05000000"));
 }
 
-TEST(BinarySerializer, TagsAreWrittenFromTheThresholdUp) {
-    auto scalars = [](Out& out) {
-        out.WriteLong(5);
-        out.WriteULong(0xFFFFFFFE);
-        out.WriteUShort(0x1234);
-        out.WriteShort(-2);
-    };
-    EXPECT_EQ(Encode(255, scalars), H("05000000 FEFFFFFF 3412 FEFF"));
-    EXPECT_EQ(Encode(0, scalars),
-              H("13000000 05000000 11000000 FEFFFFFF 12000000 3412 14000000 FEFF"));
-
-    // Only tags at or above the threshold travel.
+// A tag travels when its number reaches the threshold (signed).
+TEST(BinarySerializer, TagsTravelFromTheThresholdUp) {
+    const std::pair<LONG, const char*> longs[] = {
+        {255, "05000000"}, {20, "05000000"}, {19, "13000000 05000000"}, {0, "13000000 05000000"}};
+    for (const auto& c : longs)
+        EXPECT_EQ(Encode(c.first, [](Out& out) { out.WriteLong(5); }), H(c.second)) << c.first;
     EXPECT_EQ(Encode(128,
                      [](Out& out) {
                          out.WriteTag(wire::kTagEvent);
-                         out.WriteTag(128);
                          out.WriteTag(127);
-                         out.WriteLong(5);
                      }),
-              H("81000000 80000000 05000000"));
-    EXPECT_EQ(Encode(20, [](Out& out) { out.WriteLong(5); }), H("05000000"));
-    EXPECT_EQ(Encode(19, [](Out& out) { out.WriteLong(5); }), H("13000000 05000000"));
+              H("81000000"));
+    // A FILETIME is its memory bytes (no reply carries one).
+    const FILETIME file = {0x11223344, 0x55667788};
+    EXPECT_EQ(Encode(0, [&](Out& out) { out.WriteFileTime(file); }),
+              H("62000000 44332211 88776655"));
 }
 
-TEST(BinarySerializer, Strings) {
+// Written, then read back into a target that held a string (LeakSanitizer
+// watches that it is freed).
+TEST(BinarySerializer, StringsRoundTrip) {
     CUniqueBstr empty(SysAllocString(OLESTR("")));
     CUniqueBstr a(SysAllocString(OLESTR("A")));
     // The count follows the string's length, not its first zero.
@@ -121,16 +129,14 @@ TEST(BinarySerializer, Strings) {
             EXPECT_EQ(Encode(c.threshold, [&](Out& out) { out.WriteWideString(c.value); }),
                       H(c.hex));
         }
+        ReplyReader reply(c.threshold, c.hex);
+        BSTR target = SysAllocString(OLESTR("old"));
+        reply.in.ReadBstr(target);
+        EXPECT_EQ(target == nullptr, c.value == nullptr);
+        EXPECT_EQ(test::Text(target), test::Text(c.value));
+        EXPECT_TRUE(test::AtEnd(reply.in));
+        SysFreeString(target);
     }
-}
-
-// A FILETIME is its memory bytes after its tag (GUIDs and SYSTEMTIMEs show in
-// the generated record round trips).
-TEST(BinarySerializer, FileTimesAreTheirMemoryBytes) {
-    const FILETIME file = {0x11223344, 0x55667788};
-    EXPECT_EQ(Encode(0, [&](Out& out) { out.WriteFileTime(file); }),
-              H("62000000 44332211 88776655"));
-    EXPECT_EQ(Encode(255, [&](Out& out) { out.WriteFileTime(file); }), H("44332211 88776655"));
 }
 
 // Every type that travels: four words, then the value, each with its tag
@@ -163,27 +169,20 @@ TEST(BinarySerializer, VariantsTravelAsFourWordsAndTheirValue) {
     auto roundTrip = [](const VARIANT& v, LONG threshold) {
         Writer w(threshold);
         w.out.WriteVariant(v);
-        test::ReplyReader reply(test::Reply(threshold, w.Payload()));
+        ReplyReader reply(Reply(threshold, w.Payload()));
         VARIANT target = MakeVariant(VT_BSTR);
         target.bstrVal = SysAllocString(OLESTR("previous"));
         reply.in.ReadVariant(target);
-        // Exactly the variant was consumed.
-        EXPECT_EQ(ThrownBy([&] { reply.in.ReadRaw(&threshold, 1); }), hr::kReadFault);
+        EXPECT_TRUE(test::AtEnd(reply.in));
         return target;
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.vt);
-        VARIANT v = MakeVariant(c.vt);
-        v.wReserved1 = 1;
-        v.wReserved2 = 2;
-        v.wReserved3 = 3;
-        v.llVal = c.bits;
-        test::Bytes vt;
-        test::AppendBytes(vt, test::Le(c.vt, 2));
+        const VARIANT v = MakeVariant(c.vt, c.bits);
         EXPECT_EQ(Encode(255, [&](Out& out) { out.WriteVariant(v); }),
-                  H(test::ToHex(vt) + " 0100 0200 0300 " + c.value));
+                  H(Words(c.vt) + " " + c.value));
         EXPECT_EQ(Encode(0, [&](Out& out) { out.WriteVariant(v); }),
-                  H("41000000 12000000 " + test::ToHex(vt) +
+                  H("41000000 12000000 " + test::ToHex(test::Le(c.vt, 2)) +
                     " 12000000 0100 12000000 0200 12000000 0300 " + c.tag + c.value));
         for (LONG threshold : {0, 255}) EXPECT_EQ(Fields(roundTrip(v, threshold)), Fields(v));
     }
@@ -192,7 +191,7 @@ TEST(BinarySerializer, VariantsTravelAsFourWordsAndTheirValue) {
     VARIANT text = MakeVariant(VT_BSTR);
     text.bstrVal = a.Get();
     EXPECT_EQ(Encode(255, [&](Out& out) { out.WriteVariant(text); }),
-              H("0800 0000 0000 0000 04000000 41000000"));
+              H(Words(VT_BSTR) + " 04000000 41000000"));
     for (LONG threshold : {0, 255}) {
         VARIANT target = roundTrip(text, threshold);
         EXPECT_EQ(test::Text(target.bstrVal), "A");
@@ -201,19 +200,32 @@ TEST(BinarySerializer, VariantsTravelAsFourWordsAndTheirValue) {
     }
 }
 
+// Both sides stop after the four words: the reader's target then holds only
+// them, and what follows stays unread.
 TEST(BinarySerializer, UnsupportedVariantTypesStopAfterTheFourWords) {
     for (VARTYPE vt :
          std::initializer_list<VARTYPE>{VT_R4, VT_R8, VT_CY, VT_UNKNOWN, VT_VARIANT,
                                         VT_ARRAY | VT_I4, VT_DECIMAL, VT_BYREF | VT_I4}) {
-        SCOPED_TRACE(vt);
-        Writer w(255);
-        VARIANT v = MakeVariant(vt);
-        v.wReserved1 = 0x0101;
-        EXPECT_EQ(ThrownBy([&] { w.out.WriteVariant(v); }), hr::kUnsupportedType);
-        test::Bytes words;
-        test::AppendBytes(words, test::Le(vt, 2));
-        test::AppendBytes(words, test::Hex("0101 0000 0000"));
-        EXPECT_EQ(w.Body(), test::ToHex(words));
+        for (LONG threshold : {0, 255}) {
+            SCOPED_TRACE(testing::Message() << vt << " " << threshold);
+            Writer w(threshold);
+            EXPECT_EQ(ThrownBy([&] { w.out.WriteVariant(MakeVariant(vt, -1)); }),
+                      hr::kUnsupportedType);
+            if (threshold == 255) {
+                EXPECT_EQ(w.Body(), H(Words(vt)));
+            }
+
+            Bytes payload = w.Payload();
+            test::AppendBytes(payload, test::Hex("000000000000F83F"));
+            ReplyReader reply(Reply(threshold, payload));
+            VARIANT target = MakeVariant(VT_BSTR);
+            target.bstrVal = SysAllocString(OLESTR("previous"));
+            EXPECT_EQ(ThrownBy([&] { reply.in.ReadVariant(target); }), hr::kUnsupportedType);
+            EXPECT_EQ(Fields(target), Fields(MakeVariant(vt)));
+            LONGLONG rest = 0;
+            reply.in.ReadRaw(&rest, sizeof rest);
+            EXPECT_EQ(rest, 0x3FF8000000000000ll);
+        }
     }
 }
 
@@ -236,24 +248,109 @@ TEST(BinarySerializer, StreamFailuresSurface) {
     EXPECT_EQ(ThrownBy([&] { other.Attach(&refusing); }), E_OUTOFMEMORY);
 }
 
-TEST(BinarySerializer, EmptyRunsWriteNothingAndBadRunsAreRefused) {
+// A byte block's run is its size plus four bytes, which must fit in 32 bits;
+// empty runs travel as nothing. Bad runs are refused before any byte is
+// written or anything is allocated.
+TEST(BinarySerializer, ByteRuns) {
     const LONG elements[] = {1, 2};
     const BYTE data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(Encode(0, [](Out& out) { out.WriteScalarBlock(nullptr, 0, 4); }), "");
-    EXPECT_EQ(Encode(0, [](Out& out) { out.WriteByteBlock(0, nullptr); }), "");
-    // A byte block's run is its size plus four bytes.
-    EXPECT_EQ(Encode(0, [&](Out& out) { out.WriteByteBlock(4, data); }),
-              H("10000000 0102030405060708"));
-
-    // Null or oversized runs are refused before any byte; a byte block's
-    // run (size + 4) must fit in 32 bits.
     Writer w(0);
+    w.out.WriteScalarBlock(nullptr, 0, 4);
+    w.out.WriteByteBlock(0, nullptr);
     EXPECT_EQ(ThrownBy([&] { w.out.WriteScalarBlock(nullptr, 1, 4); }), E_POINTER);
     EXPECT_EQ(ThrownBy([&] { w.out.WriteScalarBlock(elements, 0x40000000, 4); }), E_INVALIDARG);
     EXPECT_EQ(ThrownBy([&] { w.out.WriteByteBlock(0xFFFFFFFDu, data); }), E_INVALIDARG);
     EXPECT_EQ(ThrownBy([&] { w.out.WriteByteBlock(0xFFFFFFFCu, data); }), E_INVALIDARG);
     EXPECT_EQ(ThrownBy([&] { w.out.WriteByteBlock(4, nullptr); }), E_POINTER);
     EXPECT_EQ(w.Body(), "");
+    w.out.WriteByteBlock(4, data);
+    EXPECT_EQ(w.Body(), H("10000000 0102030405060708"));
+
+    ReplyReader reply(Reply(0, w.Payload()));
+    BYTE* read = reinterpret_cast<BYTE*>(&reply);
+    EXPECT_EQ(ThrownBy([&] { reply.in.ReadByteBlock(0xFFFFFFFCu, read); }), E_INVALIDARG);
+    EXPECT_EQ(read, nullptr);
+    reply.in.ReadByteBlock(0, read);
+    EXPECT_EQ(read, nullptr);
+    EXPECT_EQ(reply.memMgr.allocations, 0);
+    reply.in.ReadByteBlock(4, read);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(reply.memMgr.lastSize, 8u);
+    EXPECT_EQ(test::ToHex(Bytes(read, read + 8)), H("0102030405060708"));
+    EXPECT_TRUE(test::AtEnd(reply.in));
+    reply.memMgr.Free(read);
+}
+
+TEST(BinaryDeserializer, AttachChecksTheStreamHeader) {
+    // Shorter than 12 bytes, from a newer protocol, or cut off.
+    const std::pair<Bytes, HRESULT> refused[] = {
+        {test::StreamHeader(11), hr::kIncompatibleStreamVersion},
+        {Reply(255, "", 0x00060002), hr::kIncompatibleStreamVersion},
+        {Bytes(), hr::kReadFault},
+        {test::Hex("0C000000 01000600"), hr::kReadFault},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(test::ToHex(c.first));
+        EXPECT_EQ(ThrownBy([&] { ReplyReader refusing(c.first); }), c.second);
+    }
+
+    // A longer header is accepted, but only its first 12 bytes are consumed.
+    Bytes longer = test::StreamHeader(16);
+    test::AppendBytes(longer, test::Hex("05000000 06000000"));
+    ReplyReader reader(longer);
+    EXPECT_EQ(reader.in.ReadLong(), 5);
+    EXPECT_EQ(reader.in.ReadLong(), 6);
+
+    // An older version is read with its own threshold.
+    ReplyReader older(Reply(0, "13000000 05000000", 0x00050000));
+    EXPECT_EQ(older.in.Version(), 0x00050000u);
+    EXPECT_EQ(older.in.ReadLong(), 5);
+    // A reply cut inside a value.
+    ReplyReader truncated(255, "0500");
+    EXPECT_EQ(ThrownBy([&] { truncated.in.ReadLong(); }), hr::kReadFault);
+}
+
+TEST(BinaryDeserializer, RefusesToReadUnattached) {
+    CBinaryDeserializer in(SharedMemMgr());
+    EXPECT_EQ(ThrownBy([&] { in.Attach(nullptr); }), E_POINTER);
+    EXPECT_FALSE(in.IsAttached());
+    BSTR target = nullptr;
+    LONG raw = 0;
+    EXPECT_EQ(ThrownBy([&] { in.ReadLong(); }), hr::kNotReady);
+    EXPECT_EQ(ThrownBy([&] { in.ReadRaw(&raw, sizeof raw); }), hr::kNotReady);
+    EXPECT_EQ(ThrownBy([&] { in.ReadBstr(target); }), hr::kNotReady);
+    EXPECT_EQ(target, nullptr);
+
+    test::AttachReply(in, Reply(255, "05000000"));
+    in.Detach();
+    EXPECT_EQ(ThrownBy([&] { in.ReadLong(); }), hr::kNotReady);
+}
+
+TEST(BinaryDeserializer, TagsAreCheckedWhenDue) {
+    ReplyReader mismatch(0, "11000000 05000000");
+    EXPECT_EQ(ThrownBy([&] { mismatch.in.ReadLong(); }), hr::kDatatypeMismatch);
+
+    // With threshold 128 a long carries no tag, an event does.
+    ReplyReader reply(128, "05000000 81000000 80000000");
+    EXPECT_EQ(reply.in.ReadLong(), 5);
+    reply.in.ReadTag(wire::kTagEvent);
+    EXPECT_EQ(ThrownBy([&] { reply.in.ReadTag(wire::kTagEvent); }), hr::kDatatypeMismatch);
+}
+
+TEST(BinaryDeserializer, ArrayHeads) {
+    // A length above the capacity is cut to it; counts of 2^31 or more are
+    // refused.
+    ReplyReader reply(255,
+                      "03000000 05000000 FFFFFF7F FFFFFF7F 00000080 00000000 01000000 00000080");
+    ULONG capacity = 0, length = 0;
+    reply.in.ReadArrayHead(capacity, length);
+    EXPECT_EQ(capacity, 3u);
+    EXPECT_EQ(length, 3u);
+    reply.in.ReadArrayHead(capacity, length);
+    EXPECT_EQ(capacity, 0x7FFFFFFFu);
+    EXPECT_EQ(length, 0x7FFFFFFFu);
+    EXPECT_EQ(ThrownBy([&] { reply.in.ReadArrayHead(capacity, length); }), E_INVALIDARG);
+    EXPECT_EQ(ThrownBy([&] { reply.in.ReadArrayHead(capacity, length); }), E_INVALIDARG);
 }
 
 }  // namespace

