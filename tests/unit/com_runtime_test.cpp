@@ -17,10 +17,13 @@ namespace {
 
 using test::Text;
 
+// The identifier's text, written into a buffer of exactly the 39 characters
+// it needs.
 std::string GuidText(const GUID& guid) {
-    OLECHAR buffer[64] = {};
-    int written = StringFromGUID2(guid, buffer, 64);
-    return written == 39 ? ToUtf8(WStringView(buffer, 38)) : std::string("<failed>");
+    OLECHAR buffer[39];
+    buffer[38] = 1;
+    if (StringFromGUID2(guid, buffer, 39) != 39 || buffer[38] != 0) return "<failed>";
+    return ToUtf8(WStringView(buffer, 38));
 }
 
 // A string's character and byte counts, the 32-bit byte count stored right
@@ -48,6 +51,7 @@ TEST(ComRuntime, BstrLayouts) {
     CUniqueBstr blank(SysAllocStringByteLen(nullptr, 6));
     ASSERT_FALSE(blank.IsNull());
     std::memset(blank.Get(), 'x', 6);
+    CUniqueBstr odd(SysAllocStringByteLen(nullptr, 5));
     const struct {
         BSTR value;
         const char* layout;
@@ -58,18 +62,13 @@ TEST(ComRuntime, BstrLayouts) {
         {embedded.Get(), "3 chars, 6 bytes, prefix 6, terminated"},
         {bytes.Get(), "3 chars, 6 bytes, prefix 6, terminated"},
         {blank.Get(), "3 chars, 6 bytes, prefix 6, terminated"},
+        {odd.Get(), "2 chars, 5 bytes, prefix 5, terminated"},
     };
     for (const auto& c : cases) EXPECT_EQ(Layout(c.value), c.layout);
     EXPECT_EQ(Text(hello.Get()), "Hello");
     EXPECT_EQ(Text(part.Get()), "Hel");
     EXPECT_EQ(Text(embedded.Get()), std::string("a\0b", 3));
     EXPECT_EQ(std::memcmp(bytes.Get(), "abcdef", 6), 0);
-
-    CUniqueBstr odd(SysAllocStringByteLen(nullptr, 5));
-    ASSERT_FALSE(odd.IsNull());
-    EXPECT_EQ(SysStringByteLen(odd.Get()), 5u);
-    EXPECT_EQ(SysStringLen(odd.Get()), 2u);
-    EXPECT_EQ(reinterpret_cast<const char*>(odd.Get())[5], 0);
 
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
     EXPECT_EQ(SysStringLen(nullptr), 0u);
@@ -78,15 +77,15 @@ TEST(ComRuntime, BstrLayouts) {
 }
 
 TEST(ComRuntime, VariantsOwnTheirStrings) {
-    VARIANT source;
-    VariantInit(&source);
-    EXPECT_EQ(source.vt, VT_EMPTY);
+    VARIANT source, copy, number;
+    for (VARIANT* v : {&source, &copy, &number}) {
+        VariantInit(v);
+        EXPECT_EQ(v->vt, VT_EMPTY);
+    }
     source.vt = VT_BSTR;
     source.bstrVal = SysAllocString(OLESTR("copy me"));
 
     // The destination's own string is released first (LeakSanitizer watches).
-    VARIANT copy;
-    VariantInit(&copy);
     copy.vt = VT_BSTR;
     copy.bstrVal = SysAllocString(OLESTR("old"));
     ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
@@ -96,8 +95,6 @@ TEST(ComRuntime, VariantsOwnTheirStrings) {
     EXPECT_EQ(source.vt, VT_EMPTY);
     EXPECT_EQ(Text(copy.bstrVal), "copy me");
 
-    VARIANT number;
-    VariantInit(&number);
     number.vt = VT_I4;
     number.lVal = 42;
     ASSERT_EQ(VariantCopy(&copy, &number), S_OK);
@@ -108,12 +105,9 @@ TEST(ComRuntime, VariantsOwnTheirStrings) {
 }
 
 TEST(ComRuntime, GuidText) {
-    OLECHAR buffer[39];
-    ASSERT_EQ(StringFromGUID2(test::kTestGuid, buffer, 39), 39);
-    EXPECT_EQ(buffer[38], 0);
-    EXPECT_EQ(ToUtf8(WStringView(buffer, 38)), "{7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D}");
-    EXPECT_EQ(StringFromGUID2(test::kTestGuid, buffer, 38), 0);
-
+    EXPECT_EQ(GuidText(test::kTestGuid), "{7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D}");
+    OLECHAR small[38];
+    EXPECT_EQ(StringFromGUID2(test::kTestGuid, small, 38), 0);  // no room for the terminator
     EXPECT_EQ(GuidText(IID_IUnknown), "{00000000-0000-0000-C000-000000000046}");
     EXPECT_EQ(GuidText(IID_IStream), "{0000000C-0000-0000-C000-000000000046}");
     EXPECT_EQ(GuidText(IID_ISequentialStream), "{0C733A30-2A1C-11CE-ADE5-00AA0044773D}");

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "codec_test_util.h"
 #include "support/registry/registry.h"
 #include "support/trace/trace_line.h"
 #include "temp_dir.h"
@@ -104,16 +105,11 @@ private:
 };
 
 TEST(TraceFormat, CustomInserts) {
-    const std::int64_t minusTwo = -2;
-    const std::int64_t eight = 8;
-    const std::uint64_t six = 6;
+    const std::int64_t minusTwo = -2, eight = 8, six = 6;
     const GUID marshal = {0x00000003, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-    const GUID other = {
-        0x7DAEE74C, 0xCC99, 0x4443, {0xAE, 0xE2, 0xBE, 0xE1, 0xCF, 0xAB, 0x10, 0x3D}};
-    const GUID named = {
-        0x5E1F0A11, 0x7C3B, 0x4D2E, {0x9A, 0x61, 0x0B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
-    const GUID longName = {
-        0x5E1F0A12, 0x7C3B, 0x4D2E, {0x9A, 0x61, 0x0B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+    const GUID named = {0x5E1F0A11, 0, 0, {0x9A, 0x61, 0x0B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60}};
+    GUID longName = named;
+    ++longName.Data1;
     // A registered name, cut at 256 characters; unregistered, the built-in
     // table, then the identifier in braces. (On POSIX in a store of its own.)
     TempDir store;
@@ -128,9 +124,9 @@ TEST(TraceFormat, CustomInserts) {
         INSERTS(0, "10", "%1!I64o!", &eight),
         INSERTS(0, "00000000000000000000000000000101", "%1!B!", 5),
         INSERTS(0, std::string(61, '0') + "110", "%1!I64B!", &six),
-        INSERTS(0, "{7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D}", "%1!GU!", &other),
+        INSERTS(0, "{7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D}", "%1!GU!", &kTestGuid),
         INSERTS(0, "IMarshal {7DAEE74C-CC99-4443-AEE2-BEE1CFAB103D} <NULL>", "%1!GI! %2!GI! %3!GI!",
-                &marshal, &other, static_cast<const GUID*>(nullptr)),
+                &marshal, &kTestGuid, static_cast<const GUID*>(nullptr)),
         INSERTS(0, "IQlRegisteredName " + std::string(256, 'L'), "%1!GI! %2!GI!", &named,
                 &longName),
         INSERTS(0, "S-1-5-18 Unknown SID", "%1!R! %2!R!", system, invalid),
