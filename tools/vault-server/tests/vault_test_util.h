@@ -7,7 +7,8 @@
 #include <string>
 
 #include "byte_stream.h"
-#include "catalogue/method_tables.h"
+#include "bytes.h"
+#include "reply_writer.h"
 #include "serialization/binary_deserializer.h"
 #include "serialization/binary_serializer.h"
 #include "serialization/read_write_binary_stream.h"
@@ -39,25 +40,23 @@ inline std::string CallBody(const std::string& objectId, const IID& iid, const s
     return std::string(reinterpret_cast<const char*>(stream.GetBuffer()), stream.GetLength());
 }
 
-// Reads a reply body: header, HRESULT, then what read takes; fails the
-// test (through the returned flag) unless the body is used up exactly.
-class ReplyReader {
-public:
-    explicit ReplyReader(const std::string& body)
-        : m_body(body), m_stream(Span(m_body)), m_in(SharedMemMgr()) {
-        m_in.Attach(&m_stream, m_body.size());
-        m_result = m_in.ReadLong();
-    }
-    ~ReplyReader() { m_in.Detach(); }
-    HRESULT Result() const { return m_result; }
-    CBinaryDeserializer& In() { return m_in; }
-    bool AtEnd() const { return m_stream.Position() == m_body.size(); }
+// The bytes write puts on the wire, without a stream header (requests and
+// replies carry no type tags).
+inline ql::test::Bytes Encoded(const std::function<void(CBinarySerializer&)>& write) {
+    ReplyWriter writer(S_OK);
+    write(writer.Out());
+    return ql::test::Bytes(writer.Bytes().begin() + 16, writer.Bytes().end());  // after S_OK
+}
 
-private:
-    std::string m_body;
-    ByteReadStream m_stream;
-    CBinaryDeserializer m_in;
-    HRESULT m_result = 0;
-};
+// Reads a reply body: read gets the HRESULT after the stream header and
+// takes what follows; whether it used the body up exactly.
+inline bool ReadsExactly(const std::string& body,
+                         const std::function<void(HRESULT, CBinaryDeserializer&)>& read) {
+    ByteReadStream stream(Span(body));
+    CBinaryDeserializer in(SharedMemMgr());
+    in.Attach(&stream, body.size());
+    read(in.ReadLong(), in);
+    return stream.Position() == body.size();
+}
 
 }  // namespace ql::vault::test
