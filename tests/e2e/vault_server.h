@@ -15,15 +15,12 @@ namespace ql::test {
 class VaultServer {
 public:
     struct Options {
-        bool https = false;  // with a self-signed certificate
-        std::string certificateHost = "localhost";
+        bool https = false;              // with a self-signed certificate made out to localhost
         std::vector<std::string> users;  // "domain\\user:password"
-        nlohmann::json plan = nullptr;   // fault plan at start
     };
 
     // false (with a reason) when it did not come up.
     bool Start(const Options& options, std::string& why);
-    ~VaultServer() { m_process.Stop(); }
 
     int HttpPort() const { return m_httpPort; }
     int HttpsPort() const { return m_httpsPort; }
@@ -32,22 +29,17 @@ public:
 
     // The control endpoint.
     nlohmann::json Requests();
-    nlohmann::json Stats();
     void SetPlan(const nlohmann::json& plan);
     void Reset();
 
 private:
-    std::string Control(const std::string& method, const std::string& path,
-                        const std::string& body = {});
+    // A GET of path, or with a body a POST of it; the reply's body.
+    std::string Control(const std::string& path, const char* body = nullptr);
 
-    TempDir m_dir;
+    TempDir m_dir;  // outlives the process, which is stopped first
     SpawnedProcess m_process;
     int m_httpPort = 0;
     int m_httpsPort = 0;
 };
-
-// A plain POST on a kept connection with libcurl, as a client that is not
-// this library would send it; returns the HTTP status (0 on failure).
-long RawPost(const std::string& url, const std::string& body, std::string* reply);
 
 }  // namespace ql::test

@@ -2,53 +2,34 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
+#include <utility>
 
 #include "support/base/wide_string.h"
 
 namespace ql::test {
 
-ChildProcess::ChildProcess(const std::string& filter,
-                           const std::map<std::string, std::string>& environment) {
+std::intptr_t ChildProcess::Start(std::string argument) {
     wchar_t self[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    // The child's environment: ours plus the extra variables.
-    std::wstring block;
-    if (wchar_t* current = GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = current; *entry != 0; entry += wcslen(entry) + 1)
-            block.append(entry).push_back(L'\0');
-        FreeEnvironmentStringsW(current);
-    }
-    for (const auto& [name, value] : environment) {
-        block += FromUtf8(name + "=" + value);
-        block.push_back(L'\0');
-    }
-    block.push_back(L'\0');
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=" + FromUtf8(filter);
+    if (length == 0 || length >= MAX_PATH) return 0;
+    std::wstring command = L"\"" + std::wstring(self) + L"\" " + FromUtf8(argument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        block.data(), nullptr, &startup, &info))
-        return;
+    if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return 0;
     CloseHandle(info.hThread);
-    m_process = reinterpret_cast<std::intptr_t>(info.hProcess);
-    m_started = true;
-}
-
-ChildProcess::~ChildProcess() {
-    Wait();
-    if (m_started) CloseHandle(reinterpret_cast<HANDLE>(m_process));
+    return reinterpret_cast<std::intptr_t>(info.hProcess);
 }
 
 int ChildProcess::Wait() {
-    if (!m_started || m_waited) return m_exitCode;
-    WaitForSingleObject(reinterpret_cast<HANDLE>(m_process), INFINITE);
+    if (m_process == 0) return m_exitCode;
+    HANDLE process = reinterpret_cast<HANDLE>(std::exchange(m_process, 0));
+    WaitForSingleObject(process, INFINITE);
     DWORD code = 0;
-    GetExitCodeProcess(reinterpret_cast<HANDLE>(m_process), &code);
-    m_waited = true;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
     m_exitCode = static_cast<int>(code);
     return m_exitCode;
 }

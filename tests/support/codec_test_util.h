@@ -3,16 +3,17 @@
 // counting memory manager.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <map>
 #include <string>
 
 #include "bytes.h"
-#include "scripted_transport.h"
 #include "serialization/binary_deserializer.h"
 #include "serialization/binary_serializer.h"
 #include "serialization/read_write_binary_stream.h"
+#include "support/base/wide_string.h"
 
 namespace ql::test {
 
@@ -28,12 +29,23 @@ HRESULT ThrownBy(F&& action) {
 }
 
 // Whether a reader has consumed its reply to the last byte.
-bool AtEnd(CBinaryDeserializer& in);
+inline bool AtEnd(CBinaryDeserializer& in) {
+    BYTE extra = 0;
+    return ThrownBy([&] { in.ReadRaw(&extra, 1); }) == static_cast<HRESULT>(0x8007001Eu);
+}
 
 // Normalised hex text, so expectations can be spaced for reading.
-std::string H(const std::string& text);
+inline std::string H(const std::string& text) { return ToHex(Hex(text)); }
 // The UTF-8 text of a BSTR, embedded zeros included.
-std::string Text(BSTR value);
+inline std::string Text(BSTR value) { return ToUtf8(WStringView(value, SysStringLen(value))); }
+
+// The UTF-16 text of a BSTR, up to its first zero.
+inline std::u16string BstrText(BSTR value) {
+    std::u16string text;
+    for (const OLECHAR* c = value; c != nullptr && *c != 0; ++c)
+        text.push_back(static_cast<char16_t>(*c));
+    return text;
+}
 
 // A plain record with every byte zero.
 template <class T>
@@ -44,17 +56,32 @@ T Zeroed() {
 }
 
 // A reply body: the stream header, then the payload (bytes or hex text).
-Bytes Reply(LONG threshold, const Bytes& payload, ULONG version = wire::kProtocolVersion);
-Bytes Reply(LONG threshold, const std::string& payload, ULONG version = wire::kProtocolVersion);
+inline Bytes Reply(LONG threshold, const Bytes& payload, ULONG version = wire::kProtocolVersion) {
+    Bytes body = StreamHeader(wire::kHeaderSize, version, threshold);
+    AppendBytes(body, payload);
+    return body;
+}
+inline Bytes Reply(LONG threshold, const std::string& payload,
+                   ULONG version = wire::kProtocolVersion) {
+    return Reply(threshold, Hex(payload), version);
+}
 
 // A serializer over a memory stream, prepared the way the transport
 // prepares it.
 struct Writer {
-    explicit Writer(LONG threshold, ULONG version = wire::kProtocolVersion);
+    explicit Writer(LONG threshold, ULONG version = wire::kProtocolVersion) {
+        out.SetHeader(threshold, version);
+        out.Attach(&stream);
+    }
     // The whole body as hex, stream header included.
-    std::string All() const;
+    std::string All() const {
+        return ToHex(Bytes(stream.GetBuffer(), stream.GetBuffer() + stream.GetLength()));
+    }
     // What follows the stream header, as bytes and as hex.
-    Bytes Payload() const;
+    Bytes Payload() const {
+        return Bytes(stream.GetBuffer() + wire::kHeaderSize,
+                     stream.GetBuffer() + stream.GetLength());
+    }
     std::string Body() const { return ToHex(Payload()); }
 
     CReadWriteBinaryStream stream;
@@ -77,9 +104,29 @@ public:
     CountingMemMgr(const CountingMemMgr&) = delete;
     CountingMemMgr& operator=(const CountingMemMgr&) = delete;
 
-    void* Allocate(std::size_t bytes) override;
-    void Free(void* block) override;
-    void* Reallocate(void* block, std::size_t bytes) override;
+    void* Allocate(std::size_t bytes) override {
+        ++allocations;
+        lastSize = bytes;
+        return Fresh(bytes);
+    }
+    void Free(void* block) override {
+        if (block == nullptr) return;
+        ++frees;
+        m_sizes.erase(block);
+        CoTaskMemFree(block);
+    }
+    // A block this manager did not hand out goes to the task allocator as it is.
+    void* Reallocate(void* block, std::size_t bytes) override {
+        ++reallocations;
+        auto known = m_sizes.find(block);
+        if (known == m_sizes.end()) return CoTaskMemRealloc(block, bytes);
+        void* grown = Fresh(bytes);
+        if (grown == nullptr) return nullptr;
+        std::memcpy(grown, block, std::min(bytes, known->second));
+        m_sizes.erase(known);
+        CoTaskMemFree(block);
+        return grown;
+    }
 
     int allocations = 0;
     int reallocations = 0;
@@ -87,9 +134,28 @@ public:
     std::size_t lastSize = 0;
 
 private:
-    void* Fresh(std::size_t bytes);
+    void* Fresh(std::size_t bytes) {
+        void* block = CoTaskMemAlloc(bytes);
+        if (block != nullptr) m_sizes[block] = bytes;
+        return block == nullptr ? nullptr : std::memset(block, 0xCD, bytes);
+    }
     std::map<void*, std::size_t> m_sizes;
 };
+
+// Binds a deserializer to a reply body held in memory.
+inline void AttachReply(CBinaryDeserializer& in, const Bytes& reply) {
+    auto* stream = new CReadWriteBinaryStream();
+    DWORD written = 0;
+    stream->WriteStream(reinterpret_cast<LPCSTR>(reply.data()), static_cast<int>(reply.size()),
+                        &written);
+    try {
+        in.Attach(stream, reply.size());
+    } catch (...) {
+        stream->Release();
+        throw;
+    }
+    stream->Release();
+}
 
 // A deserializer attached to a reply, allocating through its own counting
 // memory manager.

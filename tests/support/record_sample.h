@@ -10,13 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "catalogue/record_codecs.h"
 #include "codec_test_util.h"
-#include "generated_call_support.h"
 #include "support/base/unique_bstr.h"
 
 namespace ql::test {
@@ -38,18 +36,33 @@ inline Bytes BytesAt(const void* at, std::size_t size) {
     return at == nullptr ? Bytes{} : Bytes(first, first + size);
 }
 
-VARIANT LongVariant(LONG value) noexcept;
+inline VARIANT LongVariant(LONG value) noexcept {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
 // The value of a VT_I4 variant; -1 for any other type.
-long long VariantLong(const VARIANT& value) noexcept;
+inline long long VariantLong(const VARIANT& value) noexcept {
+    return value.vt == VT_I4 ? value.lVal : -1;
+}
 
 // The memory and strings a sample points into, freed with the test.
 class SampleArena {
 public:
-    std::uint8_t* Zeroed(std::size_t size);
-    BSTR Text(const char16_t* text);
+    std::uint8_t* Zeroed(std::size_t size) {
+        m_blocks.emplace_back(size / sizeof(std::max_align_t) + 1);
+        return static_cast<std::uint8_t*>(std::memset(m_blocks.back().data(), 0, size));
+    }
+    BSTR Text(const char16_t* text) {
+        static_assert(sizeof(OLECHAR) == sizeof(char16_t));
+        m_strings.emplace_back(SysAllocString(reinterpret_cast<const OLECHAR*>(text)));
+        return m_strings.back().Get();
+    }
 
 private:
-    std::vector<std::unique_ptr<std::max_align_t[]>> m_blocks;
+    std::vector<std::vector<std::max_align_t>> m_blocks;
     std::vector<CUniqueBstr> m_strings;
 };
 

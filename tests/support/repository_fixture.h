@@ -31,13 +31,7 @@ private:
 
 class RepositoryTest : public ::testing::Test {
 protected:
-    void SetUp() override { CreateRepository(); }
-
-    void TearDown() override {
-        if (m_repository != nullptr) m_repository->Release();
-    }
-
-    void CreateRepository() {
+    void SetUp() override {
         auto transport = std::make_unique<CScriptedTransport>();
         m_transport = transport.get();
         m_repository = CSoapRepository::Create(std::move(transport), OLESTR("Scripted"), [this] {
@@ -45,6 +39,10 @@ protected:
             if (m_configOpens) reader = std::make_unique<FakeConfig>(m_configNumbers);
             return reader;
         });
+    }
+
+    void TearDown() override {
+        if (m_repository != nullptr) m_repository->Release();
     }
 
     // Releases the object now (its destruction may still send).

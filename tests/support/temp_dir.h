@@ -3,9 +3,13 @@
 // environment variables.
 #pragma once
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,16 +18,32 @@
 
 namespace ql::test {
 
+inline WString WidePath(const std::filesystem::path& path) {
+    std::u8string text = path.u8string();
+    return FromUtf8(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+}
+
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() {
+        static std::atomic<unsigned> counter{0};
+        std::random_device random;
+        do {
+            std::ostringstream name;
+            name << "quillon-test-" << std::hex << random() << '-' << counter++;
+            m_path = std::filesystem::temp_directory_path() / name.str();
+        } while (!std::filesystem::create_directory(m_path));
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
     // A path inside the directory, as the library's wide text.
-    WString Wide(const std::string& name) const;
+    WString Wide(const std::string& name) const { return WidePath(m_path / name); }
 
 private:
     std::filesystem::path m_path;
@@ -65,10 +85,22 @@ private:
     std::optional<std::string> m_old;
 };
 
-WString WidePath(const std::filesystem::path& path);
+inline std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
 // The file's lines without their CR LF ends; empty when it does not exist.
-std::vector<std::string> ReadLines(const std::filesystem::path& path);
-std::string ReadAll(const std::filesystem::path& path);
-void WriteAll(const std::filesystem::path& path, const std::string& bytes);
+inline std::vector<std::string> ReadLines(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::istringstream content(ReadAll(path));
+    for (std::string line; std::getline(content, line); lines.push_back(line))
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+    return lines;
+}
+inline void WriteAll(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 }  // namespace ql::test
