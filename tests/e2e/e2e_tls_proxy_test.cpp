@@ -2,7 +2,7 @@
 // forward proxy (squid) in front of the vault. One suite, run in one
 // process: strict TLS is a machine-wide registry value.
 #include "e2e_support.h"
-#include "squid_proxy.h"
+#include "squid_proxy_posix.h"
 #include "support/base/hresults.h"
 #include "support/registry/registry.h"
 #include "trace_recorder.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "spawned_process.h"
+#include "spawned_process_posix.h"
 #include "temp_dir.h"
 
 namespace ql::test {

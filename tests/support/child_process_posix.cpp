@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 
 extern char** environ;
@@ -23,9 +24,12 @@ std::intptr_t ChildProcess::Start(std::string argument) {
 int ChildProcess::Wait() {
     int status = 0;
     if (m_process == 0) return m_exitCode;
-    while (::waitpid(static_cast<pid_t>(m_process), &status, 0) < 0) {
-    }
+    pid_t ended = 0;
+    do {
+        ended = ::waitpid(static_cast<pid_t>(m_process), &status, 0);
+    } while (ended < 0 && errno == EINTR);
     m_process = 0;
+    if (ended < 0) return m_exitCode;
     m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return m_exitCode;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "spawned_process.h"
+#include "spawned_process_posix.h"
 
 namespace ql::vault::test {
 

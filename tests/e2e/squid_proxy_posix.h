@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "spawned_process.h"
+#include "spawned_process_posix.h"
 #include "temp_dir.h"
 
 namespace ql::test {
