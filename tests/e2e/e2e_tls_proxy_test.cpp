@@ -1,6 +1,8 @@
 // HTTPS with the vault's self-signed certificate, strict TLS, and a real
 // forward proxy (squid) in front of the vault. One suite, run in one
 // process: strict TLS is a machine-wide registry value.
+#include <optional>
+
 #include "e2e_support.h"
 #include "squid_proxy_posix.h"
 #include "support/base/hresults.h"
@@ -10,87 +12,28 @@
 namespace ql::test {
 namespace {
 
-// Sets the strict TLS value for the life of the object.
-class StrictTls {
+// Sets one of the back end's machine-wide settings for the life of the object.
+class Setting {
 public:
-    StrictTls() {
+    Setting(LPCWSTR name, DWORD value) : m_name(name) {
         EXPECT_EQ(0u,
-                  TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
-                                        CCurlBinTransport::kStrictTlsValue, REG_DWORD, 1, FALSE));
+                  TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, kKey, name, REG_DWORD, value, FALSE));
     }
-    ~StrictTls() {
-        TqlDeleteRegistryValue(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
-                               CCurlBinTransport::kStrictTlsValue, FALSE);
-    }
-};
-
-// Trusts the server's own certificate for the life of the object.
-class TrustedCertificate {
-public:
-    explicit TrustedCertificate(const std::string& path) {
-        WString wide = FromUtf8(path);
-        EXPECT_EQ(0u, TqlWriteRegistryString(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
-                                             CCurlBinTransport::kCaFileValue, REG_SZ, wide.c_str(),
+    Setting(LPCWSTR name, const std::string& value) : m_name(name) {
+        WString wide = FromUtf8(value);
+        EXPECT_EQ(0u, TqlWriteRegistryString(HKEY_LOCAL_MACHINE, kKey, name, REG_SZ, wide.c_str(),
                                              kTqlNullTerminated, FALSE));
     }
-    ~TrustedCertificate() {
-        TqlDeleteRegistryValue(HKEY_LOCAL_MACHINE, CCurlBinTransport::kSettingsKey,
-                               CCurlBinTransport::kCaFileValue, FALSE);
-    }
+    ~Setting() { TqlDeleteRegistryValue(HKEY_LOCAL_MACHINE, kKey, m_name, FALSE); }
+
+private:
+    static constexpr LPCWSTR kKey = CCurlBinTransport::kSettingsKey;
+    LPCWSTR m_name;
 };
 
-TEST(EndToEndTlsProxyTest, SelfSignedCertificateAndStrictTls) {
-    VaultServer::Options options;
-    options.https = true;
-    VaultServer server;
-    QL_START(server, options);
-    {
-        TraceRecorder traces;
-        Client client;
-        client.Initialize("localhost", server.HttpsPort(), true);
-        EXPECT_EQ(S_OK, client.Ping());
-        EXPECT_EQ(S_OK, client.Ping());
-        // Unknown authority once; the lowered checks serve the next call too.
-        EXPECT_TRUE(traces.Contains("SECURE_FAILURE (err=12045"));
-        EXPECT_EQ(2u, server.Requests().size());
-        EXPECT_TRUE(client.Transport().CertificateWarningsDisabled());
-    }
-    {
-        StrictTls strict;
-        Client client;
-        client.Initialize("localhost", server.HttpsPort(), true);
-        EXPECT_EQ(static_cast<unsigned>(hr::kServerUnavailable),
-                  static_cast<unsigned>(client.Ping()));
-    }
-}
-
-TEST(EndToEndTlsProxyTest, ATrustedCertificateForAnotherName) {
-    VaultServer::Options options;
-    options.https = true;  // made out to localhost
-    VaultServer server;
-    QL_START(server, options);
-    TrustedCertificate trusted(server.CertificatePath());
-    {
-        TraceRecorder traces;
-        Client client;
-        client.Initialize("localhost", server.HttpsPort(), true);
-        EXPECT_EQ(S_OK, client.Ping());
-        EXPECT_FALSE(traces.Contains("SECURE_FAILURE"));
-    }
-    {
-        TraceRecorder traces;
-        Client client;
-        client.Initialize("127.0.0.1", server.HttpsPort(), true);
-        EXPECT_EQ(S_OK, client.Ping());
-        EXPECT_TRUE(traces.Contains("SECURE_FAILURE (err=12038"));
-    }
-    StrictTls strict;
-    Client client;
-    client.Initialize("127.0.0.1", server.HttpsPort(), true);
-    EXPECT_EQ(static_cast<unsigned>(hr::kServerUnavailable), static_cast<unsigned>(client.Ping()));
-}
-
-TEST(EndToEndTlsProxyTest, ThroughSquid) {
+// A real forward proxy, and the server's own certificate (made out to
+// localhost), trusted or not.
+TEST(EndToEndTlsProxyTest, ProxyCertificatesAndStrictTls) {
     SquidProxy squid;
     std::string why;
     ASSERT_TRUE(squid.Start("puser", "ppass", why)) << why;
@@ -98,46 +41,45 @@ TEST(EndToEndTlsProxyTest, ThroughSquid) {
     options.https = true;
     VaultServer server;
     QL_START(server, options);
-
-    // A dotted server name goes through the proxy: 407, then the proxy's
-    // credentials.
-    {
+    struct Route {
+        const char* name;
+        const char* server;  // a dotted name goes through the proxy
+        bool secure, trusted;
+        int certificateError;  // the certificate failure traced, 0 for none
+    };
+    const Route routes[] = {
+        {"through the proxy: 407, then its credentials", "127.0.0.1", false, false, 0},
+        {"a name without a dot: the proxy given is not even listening", "localhost", false, false,
+         0},
+        {"trusted, for another name, through a CONNECT tunnel", "127.0.0.1", true, true, 12038},
+        {"unknown authority", "localhost", true, false, 12045},
+    };
+    for (const Route& r : routes) {
+        SCOPED_TRACE(r.name);
+        server.Reset();
+        std::optional<Setting> trust;
+        if (r.trusted) trust.emplace(CCurlBinTransport::kCaFileValue, server.CertificatePath());
+        const bool proxied = std::string(r.server).find('.') != std::string::npos;
         TraceRecorder traces;
         Client client;
-        client.Initialize("127.0.0.1", server.HttpPort(), false, "127.0.0.1", squid.Port(), "puser",
+        client.Initialize(r.server, r.secure ? server.HttpsPort() : server.HttpPort(), r.secure,
+                          "127.0.0.1", proxied ? squid.Port() : FreeLoopbackPort(), "puser",
                           "ppass");
         EXPECT_EQ(S_OK, client.Ping());
-        EXPECT_TRUE(traces.Contains("Selected proxy auth scheme=1."));
-        auto requests = server.Requests();
-        ASSERT_EQ(1u, requests.size());  // the 407 came from the proxy
-        EXPECT_EQ("", Header(requests[0], "Proxy-Authorization"));
-    }
-    // Wrong proxy credentials: 407 to the end.
-    {
-        Client client;
-        client.Initialize("127.0.0.1", server.HttpPort(), false, "127.0.0.1", squid.Port(), "puser",
-                          "wrong");
-        EXPECT_EQ(static_cast<unsigned>(hr::kAccessDenied), static_cast<unsigned>(client.Ping()));
-    }
-    // HTTPS through a CONNECT tunnel.
-    {
-        server.Reset();
-        Client client;
-        client.Initialize("127.0.0.1", server.HttpsPort(), true, "127.0.0.1", squid.Port(), "puser",
-                          "ppass");
         EXPECT_EQ(S_OK, client.Ping());
-        EXPECT_EQ(1u, server.Requests().size());
+        EXPECT_EQ(2u, server.Requests().size());  // a 407 came from the proxy
+        EXPECT_EQ(proxied, traces.Contains("Selected proxy auth scheme=1."));
+        EXPECT_EQ(r.certificateError != 0, traces.Contains("SECURE_FAILURE"));
+        if (r.certificateError == 0) continue;
+        EXPECT_TRUE(traces.Contains("SECURE_FAILURE (err=" + std::to_string(r.certificateError)));
+        // The lowered checks serve the next call too.
+        EXPECT_TRUE(client.Transport().CertificateWarningsDisabled());
     }
-    // A name without a dot is reached directly: the proxy given is not even
-    // listening.
-    {
-        server.Reset();
-        Client client;
-        client.Initialize("localhost", server.HttpPort(), false, "127.0.0.1", FreeLoopbackPort(),
-                          "puser", "ppass");
-        EXPECT_EQ(S_OK, client.Ping());
-        EXPECT_EQ(1u, server.Requests().size());
-    }
+    // Strict TLS: the checks are never lowered.
+    Setting strict(CCurlBinTransport::kStrictTlsValue, 1);
+    Client client;
+    client.Initialize("localhost", server.HttpsPort(), true);
+    EXPECT_EQ(static_cast<unsigned>(hr::kServerUnavailable), static_cast<unsigned>(client.Ping()));
 }
 
 }  // namespace
