@@ -18,34 +18,23 @@ extern const int kReplyCallCount;
 void CallWithReply(int index, CSoapRepository* repository);
 }  // namespace ql::fuzz
 
-namespace {
-
-using namespace ql;
-using test::CScriptedTransport;
-
-struct Client {
-    Client() {
-        auto owned = std::make_unique<CScriptedTransport>();
-        transport = owned.get();
-        repository = CSoapRepository::Create(std::move(owned), OLESTR("Fuzz"),
-                                             [] { return std::unique_ptr<IClientConfigReader>(); });
-    }
-    CScriptedTransport* transport = nullptr;
-    CSoapRepository* repository = nullptr;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace ql;
     if (size < 3) return 0;
-    static Client client;
+    static test::CScriptedTransport* transport = nullptr;
+    static CSoapRepository* const repository = [] {
+        auto owned = std::make_unique<test::CScriptedTransport>();
+        transport = owned.get();
+        return CSoapRepository::Create(std::move(owned), OLESTR("Fuzz"),
+                                       [] { return std::unique_ptr<IClientConfigReader>(); });
+    }();
     int index = (data[0] | data[1] << 8) % fuzz::kReplyCallCount;
     LONG threshold = data[2] < 128 ? 255 : data[2] - 128;
     test::Bytes reply = test::StreamHeader();
     reply[8] = static_cast<BYTE>(threshold);
     reply.insert(reply.end(), data + 3, data + size);
-    client.transport->Forget();
-    client.transport->ExpectAnyCall(std::move(reply));
-    fuzz::CallWithReply(index, client.repository);
+    transport->Forget();
+    transport->ExpectAnyCall(std::move(reply));
+    fuzz::CallWithReply(index, repository);
     return 0;
 }

