@@ -35,7 +35,6 @@ OWNERS = {
     'fuzz_deserializer': 'serialization',
     'fuzz_reply_path': 'proxies',
     'transport_send': 'transport',
-    'transport_credentials': 'transport',
     'transport_protocol': 'transport',
     'transport_tokens': 'transport',
     'e2e_calls': 'transport',
