@@ -143,9 +143,8 @@ step_linux() {
 RATIO_REPORT=""
 step_ratio() {
     local rc
-    # The aim is 0.5 at most; until the suite is there the gate is a ratchet
-    # at the present figure, so that it can only go down.
-    RATIO_REPORT=$(python3 scripts/test_ratio.py --max 0.59)
+    # Hand-written tests stay at most half the hand-written code.
+    RATIO_REPORT=$(python3 scripts/test_ratio.py --max 0.5)
     rc=$?
     echo "$RATIO_REPORT"
     return $rc
