@@ -374,5 +374,20 @@ TEST(TransportCredentialsTest, ChangesDefaultsAndRestore) {
     EXPECT_EQ((std::vector<int>{0, 2, 2, 1}), t.modes);
 }
 
+// Under automatic logon the kept duplicate of the caller's token serves the
+// restore after a change, and the account's name travels again.
+TEST(TransportCredentialsTest, AutomaticLogonIsRestoredAfterAChange) {
+    CCredentialBackEnd t;
+    PointAt(t, OLESTR("vault"));
+    EXPECT_EQ(S_OK, t.SetAuthInfo(nullptr, TRUE));
+    const WString account = Str(t.CallerName());
+    ASSERT_FALSE(account.empty());
+    Identity bob{u"corp\\bob", u"", u"pw"};
+    EXPECT_EQ(S_OK, t.SetAuthInfo(bob.Get(), FALSE));
+    EXPECT_EQ(S_OK, t.RestoreDefaultCredentials());
+    EXPECT_EQ(account, Str(t.CallerName()));
+    EXPECT_EQ((std::vector<int>{0, 2, 1}), t.modes);
+}
+
 }  // namespace
 }  // namespace ql::test
