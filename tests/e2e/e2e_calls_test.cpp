@@ -93,16 +93,21 @@ TEST(EndToEndCallsTest, VaultStatusesAndNetworkFaults) {
 
 TEST(EndToEndCallsTest, BasicAuthentication) {
     VaultServer::Options options;
-    options.users = {"corp\\bob:pw"};
+    options.users = {"corp\\bob:Pw-Secret-9"};
     VaultServer server;
     QL_START(server, options);
+    TraceRecorder traces;
     Client client;
     client.Initialize("127.0.0.1", server.HttpPort());
-    ASSERT_EQ(S_OK, client.Create(u"corp\\bob", u"pw"));
+    ASSERT_EQ(S_OK, client.Create(u"corp\\bob", u"Pw-Secret-9"));
     json requests = server.Requests();
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ("", Header(requests[0], "Authorization"));
-    EXPECT_EQ("Basic Y29ycFxib2I6cHc=", Header(requests[1], "Authorization"));  // corp\\bob:pw
+    const std::string basic = "Y29ycFxib2I6UHctU2VjcmV0LTk=";  // corp\\bob:Pw-Secret-9
+    EXPECT_EQ("Basic " + basic, Header(requests[1], "Authorization"));
+    // Neither the password nor the header carrying it reaches a trace.
+    EXPECT_FALSE(traces.Contains("Pw-Secret"));
+    EXPECT_FALSE(traces.Contains(basic));
 }
 
 }  // namespace

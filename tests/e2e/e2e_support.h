@@ -3,8 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <strings.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -81,9 +82,13 @@ private:
 
 // The header value of one recorded request, or "" when it has none.
 inline std::string Header(const nlohmann::json& request, const std::string& name) {
-    for (const auto& pair : request.at("headers"))
-        if (strcasecmp(pair.at(0).get<std::string>().c_str(), name.c_str()) == 0)
+    auto lower = [](unsigned char c) { return std::tolower(c); };
+    for (const auto& pair : request.at("headers")) {
+        const std::string key = pair.at(0).get<std::string>();
+        if (std::equal(key.begin(), key.end(), name.begin(), name.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }))
             return pair.at(1).get<std::string>();
+    }
     return {};
 }
 

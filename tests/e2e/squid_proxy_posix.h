@@ -25,7 +25,7 @@ public:
         chmod(dir.c_str(), 0777);
         const std::string passwords = dir + "/passwd";
         if (!SpawnedProcess().Run({"/usr/bin/htpasswd", "-bc", passwords, user, password}, 5000)) {
-            why = "htpasswd did not start";
+            why = "htpasswd could not write the password file";
             return false;
         }
         chmod(passwords.c_str(), 0644);

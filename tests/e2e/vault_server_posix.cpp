@@ -26,7 +26,7 @@ bool VaultServer::Start(const Options& options, std::string& why) {
                  key, "-out", certificate, "-days", "2", "-subj", "/CN=localhost", "-addext",
                  "subjectAltName=DNS:localhost"},
                 20000)) {
-            why = "openssl did not start";
+            why = "openssl could not make the certificate";
             return false;
         }
         argv.insert(argv.end(), {"--cert", certificate, "--key", key});
@@ -52,6 +52,7 @@ std::string VaultServer::Control(const std::string& path, const char* body) {
     CURL* easy = curl_easy_init();
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT, 20L);
     if (body != nullptr) curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Collect);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply);

@@ -26,7 +26,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Waits for the child and returns its exit code (-1 if it never ran).
+    // Waits for the child and returns its exit code (-1 if it never ran, or
+    // had to be ended because it did not finish in time).
     int Wait();
 
 private:

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <utility>
 
+#include "eventually.h"
 #include "support/base/wide_string.h"
 
 namespace ql::test {
@@ -26,11 +28,17 @@ std::intptr_t ChildProcess::Start(std::string argument) {
 int ChildProcess::Wait() {
     if (m_process == 0) return m_exitCode;
     HANDLE process = reinterpret_cast<HANDLE>(std::exchange(m_process, 0));
-    WaitForSingleObject(process, INFINITE);
+    // A child that hangs is ended and reported as not having finished.
+    const auto patience = std::chrono::duration_cast<std::chrono::milliseconds>(kPatience);
     DWORD code = 0;
-    GetExitCodeProcess(process, &code);
+    if (WaitForSingleObject(process, static_cast<DWORD>(patience.count())) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(process, &code)) {
+        m_exitCode = static_cast<int>(code);
+    } else {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, INFINITE);
+    }
     CloseHandle(process);
-    m_exitCode = static_cast<int>(code);
     return m_exitCode;
 }
 

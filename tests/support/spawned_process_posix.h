@@ -3,6 +3,7 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -71,40 +72,57 @@ public:
         }
     }
 
-    // Starts argv and reads its output to the end; false when it could not
-    // be started.
+    // Runs argv to its end, reading its output; true when it exited by
+    // itself with status 0 within timeoutMs of its last output.
     bool Run(const std::vector<std::string>& argv, int timeoutMs) {
         std::string ignored;
-        bool started = Start(argv);
-        while (started && ReadLine(ignored, timeoutMs)) {
+        if (!Start(argv)) return false;
+        while (ReadLine(ignored, timeoutMs)) {
         }
-        return started;
+        Reap(timeoutMs / 10);
+        return Stop() == 0;
     }
 
     // Ends it (as the destructor does); its exit status, or -1 when it did
     // not exit by itself (killed by a signal, or not running).
     int Stop() {
-        int status = 0;
-        bool ended = m_pid <= 0;
-        if (m_pid > 0) kill(m_pid, SIGTERM);
-        for (int i = 0; i < 100 && !ended; ++i) {
-            ended = waitpid(m_pid, &status, WNOHANG) == m_pid;
-            if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (!ended) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, &status, 0);
+        if (m_pid > 0 && !m_reaped) {
+            kill(m_pid, SIGTERM);
+            // Reap clears m_pid when the process is no longer ours to signal.
+            if (!Reap(500) && m_pid > 0) {
+                kill(m_pid, SIGKILL);
+                if (waitpid(m_pid, &m_status, 0) == m_pid) m_reaped = true;
+            }
         }
         if (m_output >= 0) close(m_output);
         m_output = -1;
         // Only a process that ended by itself has an exit status.
-        bool exited = m_pid > 0 && ended && WIFEXITED(status);
+        bool exited = m_reaped && WIFEXITED(m_status);
         m_pid = -1;
-        return exited ? WEXITSTATUS(status) : -1;
+        m_reaped = false;
+        return exited ? WEXITSTATUS(m_status) : -1;
     }
 
 private:
+    // Waits up to attempts × 10 ms for it to end; true once it is reaped. A
+    // failed wait (someone else reaped it: the PID may no longer be ours)
+    // gives up without it, so nothing is ever sent to that PID again.
+    bool Reap(int attempts) {
+        for (int i = 0; i < attempts; ++i) {
+            pid_t result = waitpid(m_pid, &m_status, WNOHANG);
+            if (result == m_pid) return m_reaped = true;
+            if (result < 0 && errno != EINTR) {
+                m_pid = -1;
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
     pid_t m_pid = -1;
+    bool m_reaped = false;
+    int m_status = 0;
     int m_output = -1;
     std::string m_buffered;
 };

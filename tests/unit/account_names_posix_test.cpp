@@ -15,14 +15,6 @@
 
 namespace ql::test {
 
-// The host name up to its first dot.
-std::string SystemComputerName() {
-    char host[300] = {};
-    gethostname(host, sizeof host - 1);
-    if (char* dot = std::strchr(host, '.')) *dot = 0;
-    return host;
-}
-
 namespace {
 
 // The name of S-1-22-<kind>-<id>, its use and the error, in that order.

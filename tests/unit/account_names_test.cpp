@@ -11,12 +11,9 @@
 #include "support/base/wide_string.h"
 #include "support/security/token_impersonator.h"
 #include "support/shared_state/process_heap.h"
+#include "system_facts.h"
 
 namespace ql::test {
-
-// The computer's name as the system itself gives it; each platform's test
-// file asks the system its own way.
-std::string SystemComputerName();
 
 namespace {
 

@@ -8,13 +8,6 @@
 
 namespace ql::test {
 
-std::string SystemComputerName() {
-    WCHAR name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    EXPECT_TRUE(GetComputerNameW(name, &size));
-    return ToUtf8(name);
-}
-
 namespace {
 
 TEST(AccountNamesWin, LocalSystemIsAWellKnownName) {

@@ -47,8 +47,8 @@ TEST_F(InterfaceMapTest, EveryVersionOfAChainAnswersTheMostDerivedInterface) {
     };
     void* seen[std::size(chains)] = {};
     for (std::size_t chain = 0; chain < std::size(chains); ++chain) {
-        for (std::size_t version = 0; version < 11 && chains[chain][version] != nullptr;
-             ++version) {
+        for (std::size_t version = 0;
+             version < std::size(chains[chain]) && chains[chain][version] != nullptr; ++version) {
             SCOPED_TRACE(::testing::Message() << "chain " << chain << ", version " << version);
             void* found = nullptr;
             ASSERT_EQ(S_OK, m_repository->QueryInterface(*chains[chain][version], &found));

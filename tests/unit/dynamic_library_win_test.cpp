@@ -116,6 +116,10 @@ TEST(SystemEntries, KernelAndSocketEntriesBind) {
     BOOL wow64 = TRUE;
     ASSERT_TRUE(_IsWow64Process(GetCurrentProcess(), &wow64));
     EXPECT_EQ(wow64 != FALSE, TqlIsWow64Process());
+    // A 64-bit process never runs under WOW64.
+    if (sizeof(void*) == 8) {
+        EXPECT_FALSE(TqlIsWow64Process());
+    }
     DWORD session = 0xFFFFFFFF;
     EXPECT_TRUE(_ProcessIdToSessionId(GetCurrentProcessId(), &session));
     EXPECT_NE(session, 0xFFFFFFFFu);

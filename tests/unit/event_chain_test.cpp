@@ -90,6 +90,8 @@ TEST(EventChain, ThirtyTwoNodesRoundTrip) {
     ASSERT_EQ(V(read.back()->NumParamStrings), 9);
     for (USHORT i = 0; i < 9; ++i) EXPECT_EQ(Text(read.back()->aParamStrings[i]), "file.cpp");
     wire::Event::Release(head, &reply.memMgr);
+    EXPECT_EQ(V(head.pNext), nullptr);
+    EXPECT_EQ(V(head.BstringFileName), nullptr);
     EXPECT_EQ(reply.memMgr.allocations, 31);
     EXPECT_EQ(reply.memMgr.frees, 31);
 }

@@ -113,6 +113,8 @@ TEST(RecordEncoding, ListCutShortStaysReleasable) {
     ASSERT_NE(nullptr, V(head.nextHashMatch));
     EXPECT_EQ(2, V(head.nextHashMatch->hashValue));
     wire::Record<_hashmatch>::Release(head, &reader.memMgr);
+    // A released head keeps nothing that points at freed memory.
+    EXPECT_EQ(nullptr, V(head.nextHashMatch));
     EXPECT_EQ(3, reader.memMgr.allocations);  // two lists and the second node
     EXPECT_EQ(3, reader.memMgr.frees);
 }

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "eventually.h"
+#include "on_other_thread.h"
 #include "support/base/wide_string.h"
 
 namespace ql {
@@ -20,25 +22,16 @@ namespace {
 constexpr DWORD kTimeout = 1460;
 constexpr DWORD kNotOwner = 288;
 
-// Runs a call on a fresh thread and returns its result.
-template <class Call>
-DWORD OnOtherThread(Call call) {
-    DWORD result = 0xFFFFFFFF;
-    std::thread other([&] { result = call(); });
-    other.join();
-    return result;
-}
-
 // Whether another thread can take the lock at once; it gives it back at once.
 DWORD ExclusiveElsewhere(CTqlSharedLock& lock) {
-    return OnOtherThread([&] {
+    return test::OnOtherThread([&] {
         DWORD acquired = lock.AcquireExclusive(0);
         return acquired == 0 ? lock.ReleaseExclusive() : acquired;
     });
 }
 
 DWORD SharedElsewhere(CTqlSharedLock& lock) {
-    return OnOtherThread([&] {
+    return test::OnOtherThread([&] {
         DWORD acquired = lock.AcquireShared(0);
         return acquired == 0 ? lock.ReleaseShared(0) : acquired;
     });
@@ -48,9 +41,9 @@ TEST(SharedLock, TwoReadersHoldItAtOnceAndAWriterWaitsForBoth) {
     CTqlSharedLock lock;
     ASSERT_EQ(lock.CreateError(), 0u);
     // Two readers on threads of their own, which end holding it.
-    ASSERT_EQ(OnOtherThread([&] { return lock.AcquireShared(kTqlInfinite); }), 0u);
+    ASSERT_EQ(test::OnOtherThread([&] { return lock.AcquireShared(kTqlInfinite); }), 0u);
     // The second reader gets in at once although the first still holds it.
-    ASSERT_EQ(OnOtherThread([&] { return lock.AcquireShared(0); }), 0u);
+    ASSERT_EQ(test::OnOtherThread([&] { return lock.AcquireShared(0); }), 0u);
     EXPECT_EQ(ExclusiveElsewhere(lock), kTimeout);
 
     std::promise<DWORD> entered;
@@ -64,11 +57,21 @@ TEST(SharedLock, TwoReadersHoldItAtOnceAndAWriterWaitsForBoth) {
         ownerSeenByWriter = lock.ExclusiveOwner();
         released = lock.ReleaseExclusive();
     });
+    // The writer has time to block (or to get in wrongly) before a reader
+    // leaves, and again after.
+    EXPECT_EQ(writerIn.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout)
+        << "the writer got in while two readers held the lock";
     EXPECT_EQ(lock.ReleaseShared(kTqlInfinite), 0u);
-    EXPECT_NE(writerIn.wait_for(std::chrono::seconds(0)), std::future_status::ready)
+    EXPECT_EQ(writerIn.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout)
         << "the writer got in while a reader held the lock";
     EXPECT_EQ(ExclusiveElsewhere(lock), kTimeout);
     EXPECT_EQ(lock.ReleaseShared(kTqlInfinite), 0u);
+    const bool writerEntered = writerIn.wait_for(test::kPatience) == std::future_status::ready;
+    if (!writerEntered) {
+        ADD_FAILURE() << "the writer never got in once both readers left";
+        writer.detach();  // blocked in the lock; the process ends with the test run
+        return;
+    }
     EXPECT_EQ(writerIn.get(), 0u);
 
     // The writer keeps new readers and writers out until it releases.
@@ -93,13 +96,13 @@ TEST(SharedLock, TheWriterMayAcquireAgainAndOnlyItReleasesAsOften) {
     ASSERT_EQ(lock.AcquireExclusive(0), 0u);
     ASSERT_EQ(lock.AcquireShared(0), 0u);  // the writer reads too
     ASSERT_EQ(lock.ReleaseShared(0), 0u);
-    EXPECT_EQ(OnOtherThread([&] { return lock.ReleaseExclusive(); }), kNotOwner);
+    EXPECT_EQ(test::OnOtherThread([&] { return lock.ReleaseExclusive(); }), kNotOwner);
     EXPECT_EQ(lock.ReleaseExclusive(), 0u);
     EXPECT_EQ(SharedElsewhere(lock), kTimeout);
     EXPECT_EQ(lock.ReleaseExclusive(), 0u);
     // A reader may count itself out from another thread.
     ASSERT_EQ(lock.AcquireShared(0), 0u);
-    EXPECT_EQ(OnOtherThread([&] { return lock.ReleaseShared(0); }), 0u);
+    EXPECT_EQ(test::OnOtherThread([&] { return lock.ReleaseShared(0); }), 0u);
     EXPECT_EQ(ExclusiveElsewhere(lock), 0u);
 }
 
@@ -128,7 +131,7 @@ TEST(SharedLock, GuardsReleaseWhatTheyAcquired) {
     {
         CTqlExclusiveGuard writing(lock, 0);
         ASSERT_EQ(writing.Result(), 0u);
-        EXPECT_EQ(OnOtherThread([&] { return CTqlSharedGuard(lock, 0).Result(); }), kTimeout);
+        EXPECT_EQ(test::OnOtherThread([&] { return CTqlSharedGuard(lock, 0).Result(); }), kTimeout);
     }
     EXPECT_EQ(ExclusiveElsewhere(lock), 0u);  // no holder left behind
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "on_other_thread.h"
 #include "temp_dir.h"
 #include "trace_recorder.h"
 
@@ -21,15 +22,9 @@ constexpr DWORD kErrorInvalidParameter = 87;
 constexpr DWORD kErrorAlreadyInitialized = 1247;
 constexpr DWORD kErrorTimeout = 1460;
 
-// Runs call on another thread and returns its result.
-template <class Call>
-DWORD Elsewhere(Call call) {
-    return std::async(std::launch::async, call).get();
-}
-
 // Locks memory from another thread, which gives the lock back at once.
 DWORD LockElsewhere(CTqlSharedMemory& memory, DWORD timeout) {
-    return Elsewhere([&] {
+    return test::OnOtherThread([&] {
         DWORD result = memory.Lock(timeout);
         if (result == 0) memory.Unlock();
         return result;
@@ -57,6 +52,7 @@ TEST(SharedMemory, RefusesSizeZeroAndASecondCreate) {
     ExpectNothingOpen(memory);
 
     ASSERT_EQ(memory.Create(OLESTR("QlTestShm-Twice"), 16, OLESTR("QlTestShm-Twice-M")), 0u);
+    ASSERT_NE(memory.GetData(), nullptr);
     std::memcpy(memory.GetData(), "0123456789abcdef", 16);
     void* view = memory.GetData();
 
@@ -164,18 +160,18 @@ TEST(SharedMemory, LockIsRecursivePerThreadAndFreedWhenItsHolderGoes) {
         return late.Create(OLESTR("QlTestShm-Late"), 4, OLESTR("QlTestShm-Lock-M"), nullptr,
                            nullptr, FALSE, TqlPagingFile(), 0, timeout);
     };
-    EXPECT_EQ(Elsewhere([&] { return create(30); }), kErrorTimeout);
+    EXPECT_EQ(test::OnOtherThread([&] { return create(30); }), kErrorTimeout);
     ExpectNothingOpen(late);
     EXPECT_TRUE(traces.Contains("CTqlSharedMemory::Create()- shield(this) failed, err=1460 ("));
     EXPECT_EQ(memory.Unlock(), 0u);
     EXPECT_NE(memory.Unlock(), 0u) << "not held any more";
-    EXPECT_EQ(Elsewhere([&] { return create(10000); }), 0u);
+    EXPECT_EQ(test::OnOtherThread([&] { return create(10000); }), 0u);
     {
         CTqlSharedMemory::CShield shield(memory);
         EXPECT_TRUE(shield.IsLocked());
         EXPECT_EQ(shield.GetResult(), 0u);
         // A shield that could not lock says so.
-        EXPECT_EQ(Elsewhere([&] {
+        EXPECT_EQ(test::OnOtherThread([&] {
                       CTqlSharedMemory::CShield refused(other, true, 20);
                       return refused.IsLocked() ? 0u : refused.GetResult();
                   }),

@@ -10,8 +10,6 @@
 
 namespace ql::test {
 
-std::size_t OpenHandleCount() { return TqlPosixOpenTokenCount(); }
-
 namespace {
 
 bool ThreadImpersonates() {

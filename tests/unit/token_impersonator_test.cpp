@@ -12,13 +12,10 @@
 #include "support/security/account_names.h"
 #include "support/shared_state/process_heap.h"
 #include "support/trace/trace_sink.h"
+#include "system_facts.h"
 #include "trace_recorder.h"
 
 namespace ql::test {
-
-// The handles open in the process, which a token left open adds to; each
-// platform's test file counts them its own way.
-std::size_t OpenHandleCount();
 
 namespace {
 

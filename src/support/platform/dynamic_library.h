@@ -132,7 +132,6 @@ public:
     }
 
     bool IsBound() const noexcept { return m_pfn.load(std::memory_order_acquire) != nullptr; }
-    const char* Name() const noexcept { return m_name; }
 
 private:
     template <typename Result>

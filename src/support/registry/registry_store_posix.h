@@ -51,8 +51,6 @@ public:
     // Deletes the key and every key under it; false when it does not exist.
     // The root cannot be deleted (false).
     bool DeleteKey(WStringView path);
-    // Keys, the root included.
-    std::size_t KeyCount() const { return m_keys.size(); }
 
     // The hive file's text.
     std::string Serialize() const;

@@ -136,6 +136,9 @@ TEST(VaultAppTest, AnswersWhatItCannotServeAndWhatItsControlAsks) {
         {"plan gone", plain, Request(ping), 200, "200"},
         // DOM\alice:secret, the scheme in lower case.
         {"basic", guarded, Request(ping), 200, "200", kNone, "basic RE9NXGFsaWNlOnNlY3JldA=="},
+        // DOM\alice:wrong
+        {"wrong password", guarded, Request(ping), 401, kNone, kRealm,
+         "Basic RE9NXGFsaWNlOndyb25n"},
         {"not Base64", guarded, Request(ping), 401, kNone, kRealm, "Basic !!!!"},
         {"not Basic", guarded, Request(ping), 401, kNone, kRealm, "NTLM TlRMTVNTUAAB"},
     };

@@ -1,5 +1,6 @@
 // The real vault-server binary on loopback: what only its network side does
-// (100 Continue, asked for through libcurl) and a clean exit on SIGTERM.
+// (100 Continue, asked for through libcurl; a reset told apart from a short
+// body; a paced drip) and a clean exit on SIGTERM.
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
@@ -40,8 +41,40 @@ TEST(VaultServerSmokeTest, AnswersExpectContinueAndStopsOnSigterm) {
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     EXPECT_EQ(200, status);
-    curl_easy_cleanup(curl);
     curl_slist_free_all(expect);
+
+    // The network faults of a plan, as a plain HTTP client sees them.
+    const struct {
+        const char* step;
+        CURLcode result;
+        std::chrono::milliseconds least;
+    } faults[] = {
+        {R"("short_body": true)", CURLE_PARTIAL_FILE, {}},
+        {R"("reset_mid_body": true)", CURLE_RECV_ERROR, {}},
+        // A reply of at least 16 bytes: two chunks or more, a pause between.
+        {R"("drip": {"chunk_bytes": 8, "interval_ms": 40})", CURLE_OK,
+         std::chrono::milliseconds(40)},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.step);
+        std::string plan = std::string(R"([{"method": "Ping", "times": 1, )") + fault.step + "}]";
+        std::string control =
+            "http://127.0.0.1:" + std::to_string(server.HttpPort()) + "/control/plan";
+        curl_easy_reset(curl);
+        curl_easy_setopt(curl, CURLOPT_URL, control.c_str());
+        curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, 20L);
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, plan.c_str());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Discard);
+        ASSERT_EQ(CURLE_OK, curl_easy_perform(curl));
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, ping.data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(ping.size()));
+        start = std::chrono::steady_clock::now();
+        EXPECT_EQ(fault.result, curl_easy_perform(curl));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, fault.least);
+    }
+    curl_easy_cleanup(curl);
 
     EXPECT_EQ(0, server.Stop());
 }

@@ -81,7 +81,9 @@ TEST(WireItemsTest, EveryMethodGetsAWellFormedEmptyAnswer) {
             EXPECT_TRUE(
                 test::ReadsExactly(reply.body, [&](HRESULT result, CBinaryDeserializer& in) {
                     // The store's methods answer for what they find (nothing here).
-                    EXPECT_EQ(S_OK, IsStoreMethod(method.name) ? S_OK : result);
+                    if (!IsStoreMethod(method.name)) {
+                        EXPECT_EQ(S_OK, result);
+                    }
                     for (const WireItem& item : method.received) SkipItem(in, item);
                 }));
             ++methods;
